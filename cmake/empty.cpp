@@ -1,0 +1,1 @@
+// Keeps the portable library non-empty while it has no sources of its own.

@@ -1,0 +1,50 @@
+# Tests that run under Wine: one program per file, each in a fresh prefix
+# (tests/wine/wine-run.sh), so a test that changes the machine cannot leak
+# into the next one.
+
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# Windows paths of the programs under test, as Wine's Z: drive sees them.
+function(kovra_wine_path out unix_path)
+    string(REPLACE "/" "\\\\" p "${unix_path}")
+    set(${out} "Z:${p}" PARENT_SCOPE)
+endfunction()
+
+kovra_wine_path(SETUP_EXE_WIN ${CMAKE_BINARY_DIR}/setup.exe)
+kovra_wine_path(SETUP_NOPAYLOAD_EXE_WIN ${CMAKE_BINARY_DIR}/setup_nopayload.exe)
+kovra_wine_path(SOURCE_DIR_WIN ${CMAKE_SOURCE_DIR})
+
+function(kovra_add_wine_test name src)
+    add_executable(${name} ${src} ${ARGN})
+    target_link_libraries(${name} PRIVATE kovra_core gtest_main)
+    target_link_options(${name} PRIVATE -static)
+    target_compile_definitions(${name} PRIVATE
+        KOVRA_SETUP_EXE="${SETUP_EXE_WIN}"
+        KOVRA_SETUP_NOPAYLOAD_EXE="${SETUP_NOPAYLOAD_EXE_WIN}"
+        KOVRA_SOURCE_DIR_WIN="${SOURCE_DIR_WIN}")
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES TIMEOUT 300)
+endfunction()
+
+file(GLOB WINE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*_test.cpp)
+foreach(src ${WINE_TESTS})
+    get_filename_component(name ${src} NAME_WE)
+    kovra_add_wine_test(wine.${name} ${src})
+endforeach()
+
+# End-to-end: the UI driver library and the wizard tests that use it.
+file(GLOB E2E_LIB_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/lib/*.cpp)
+if(E2E_LIB_SOURCES)
+    add_library(uidriver STATIC ${E2E_LIB_SOURCES})
+    target_include_directories(uidriver PUBLIC ${CMAKE_SOURCE_DIR}/tests/e2e/lib)
+    target_link_libraries(uidriver PUBLIC user32 gdi32 kernel32)
+endif()
+file(GLOB E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*_test.cpp)
+foreach(src ${E2E_TESTS})
+    get_filename_component(name ${src} NAME_WE)
+    kovra_add_wine_test(e2e.${name} ${src})
+    target_link_libraries(e2e.${name} PRIVATE uidriver)
+    add_dependencies(e2e.${name} setup setup_nopayload)
+endforeach()
