@@ -1,0 +1,23 @@
+// The set-up every wizard page runs first.
+#include <windows.h>
+
+#include "pages/pages.h"
+#include "resources/resource_ids.h"
+#include "setup/setup_state.h"
+
+void PreparePage(HWND page)
+{
+    SendMessageA(page, WM_SETICON, ICON_BIG, (LPARAM)LoadIconA(gSetup.instance, MAKEINTRESOURCEA(IDI_SETUP)));
+    SendMessageA(page, WM_SETICON, ICON_SMALL, (LPARAM)LoadIconA(gSetup.instance, MAKEINTRESOURCEA(IDI_SETUP)));
+
+    // Signed halves, so a page larger than the screen goes to a negative
+    // offset instead of being clamped.
+    RECT frame;
+    GetWindowRect(page, &frame);
+    int width = frame.right - frame.left;
+    int height = frame.bottom - frame.top;
+    int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    SetWindowPos(page, HWND_TOP, x, y, 0, 0, SWP_NOSIZE);
+    ShowWindow(page, SW_SHOW);
+}

@@ -1,0 +1,39 @@
+// Program entry of the setup: the backdrop, the start-up checks, the pages.
+#include <windows.h>
+
+#include "resources/resource_ids.h"
+#include "setup/driver.h"
+#include "setup/setup_state.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int)
+{
+    if (previous)
+        return 0;
+
+    WNDCLASSA windowClass;
+    ZeroMemory(&windowClass, sizeof windowClass);
+    windowClass.lpfnWndProc = BackdropWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_SETUP));
+    windowClass.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
+    windowClass.lpszClassName = SETUP_CLASS;
+    if (!RegisterClassA(&windowClass))
+        return 0;
+
+    // The backdrop's WM_CREATE loads the icons from here.
+    gSetup.instance = instance;
+
+    HWND backdrop = CreateWindowExA(0, SETUP_CLASS, SETUP_TITLE, WS_POPUP, 0, 0,
+                                    GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                                    NULL, NULL, instance, NULL);
+    if (!backdrop)
+        return 0;
+    ShowWindow(backdrop, SW_SHOW);
+    UpdateWindow(backdrop);
+
+    if (!RunStartupChecks())
+        return 0;
+    RunPageLoop(backdrop);
+    RunEnding(backdrop);
+    return 1;
+}

@@ -1,0 +1,48 @@
+// The page loop and the ending of a run.
+#include <windows.h>
+
+#include "engine/timeline.h"
+#include "integration/integration.h"
+#include "pages/pages.h"
+#include "resources/resource_ids.h"
+#include "setup/driver.h"
+#include "setup/setup_state.h"
+
+void RunPageLoop(HWND backdrop)
+{
+    do {
+        int templateId = 0;
+        DLGPROC procedure = NULL;
+        switch (gSetup.page) {
+        case PageWelcome: templateId = IDD_WELCOME; procedure = WelcomePageProc; break;
+        case PageTarget: templateId = IDD_TARGET; procedure = TargetPageProc; break;
+        case PageConfirm: templateId = IDD_CONFIRM; procedure = ConfirmPageProc; break;
+        case PageProgress: templateId = IDD_PROGRESS; procedure = ProgressPageProc; break;
+        }
+        if (!procedure)
+            continue;
+        INT_PTR result = DialogBoxParamA(gSetup.instance, MAKEINTRESOURCEA(templateId), backdrop,
+                                         procedure, 0);
+        // A page that cannot even be created would otherwise be shown again
+        // forever; ending the run as abandoned leaves nothing half done.
+        if (result == 0 || result == -1) {
+            gSetup.abortCode = AbortUser;
+            break;
+        }
+    } while (gSetup.page < PageFinished);
+}
+
+void RunEnding(HWND backdrop)
+{
+    if (gSetup.logFile) {
+        fprintf(gSetup.logFile, "PN %s\n", PRODUCT_NAME);
+        fclose(gSetup.logFile);
+        gSetup.logFile = NULL;
+    }
+    if (gSetup.abortCode != AbortNone) {
+        MessageBoxA(backdrop, "Installation abgebrochen.", PRODUCT_NAME, MB_OK);
+        RunRollback();
+    } else {
+        MessageBoxA(backdrop, "Installation erfolgreich.", PRODUCT_NAME, MB_OK);
+    }
+}
