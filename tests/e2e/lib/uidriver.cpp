@@ -1,0 +1,363 @@
+#include "uidriver.h"
+
+#include <commctrl.h>
+#include <stdio.h>
+#include <string.h>
+
+#include <algorithm>
+
+namespace ui {
+
+bool Launch(const char* exe, App* app, const char* workDir)
+{
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    ZeroMemory(&app->info, sizeof app->info);
+    std::string commandLine = std::string("\"") + exe + "\"";
+    app->running = CreateProcessA(exe, &commandLine[0], NULL, NULL, FALSE, 0, NULL, workDir,
+                                  &startup, &app->info) != 0;
+    if (app->running)
+        WaitForInputIdle(app->info.hProcess, 5000);
+    return app->running;
+}
+
+int WaitExit(App* app, DWORD timeoutMs)
+{
+    if (!app->running)
+        return -1;
+    if (WaitForSingleObject(app->info.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+        Kill(app);
+        return -1;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(app->info.hProcess, &code);
+    CloseHandle(app->info.hProcess);
+    CloseHandle(app->info.hThread);
+    app->running = false;
+    return (int)code;
+}
+
+void Kill(App* app)
+{
+    if (!app->running)
+        return;
+    TerminateProcess(app->info.hProcess, 99);
+    WaitForSingleObject(app->info.hProcess, 5000);
+    CloseHandle(app->info.hProcess);
+    CloseHandle(app->info.hThread);
+    app->running = false;
+}
+
+namespace {
+
+struct Search {
+    DWORD pid;
+    const int* ids;
+    bool wantCaption;
+    HWND found;
+};
+
+bool IsDialogOf(HWND window, DWORD pid)
+{
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != pid || !IsWindowVisible(window))
+        return false;
+    char className[32];
+    GetClassNameA(window, className, sizeof className);
+    return strcmp(className, "#32770") == 0;
+}
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM param)
+{
+    Search* search = (Search*)param;
+    if (!IsDialogOf(window, search->pid))
+        return TRUE;
+    bool hasCaption = GetWindowTextLengthA(window) > 0;
+    if (hasCaption != search->wantCaption)
+        return TRUE;
+    for (const int* id = search->ids; id && *id; ++id)
+        if (!GetDlgItem(window, *id))
+            return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+HWND Find(DWORD pid, const int* ids, bool wantCaption, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        Search search = { pid, ids, wantCaption, NULL };
+        EnumWindows(MatchWindow, (LPARAM)&search);
+        if (search.found)
+            return search.found;
+        if (GetTickCount() - start > timeoutMs)
+            return NULL;
+        Sleep(10);
+    }
+}
+
+}  // namespace
+
+HWND WaitPage(const App& app, const int* ids, DWORD timeoutMs)
+{
+    return Find(app.info.dwProcessId, ids, false, timeoutMs);
+}
+
+bool WaitGone(HWND page, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (IsWindow(page) && IsWindowVisible(page)) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Sleep(10);
+    }
+    return true;
+}
+
+std::string WindowText(HWND window)
+{
+    char buffer[4096];
+    LRESULT length = SendMessageA(window, WM_GETTEXT, sizeof buffer, (LPARAM)buffer);
+    return std::string(buffer, length > 0 ? (size_t)length : 0);
+}
+
+std::string Text(HWND dialog, int id)
+{
+    HWND control = GetDlgItem(dialog, id);
+    return control ? WindowText(control) : std::string();
+}
+
+bool Enabled(HWND dialog, int id)
+{
+    HWND control = GetDlgItem(dialog, id);
+    return control && IsWindowEnabled(control);
+}
+
+int ProgressPos(HWND dialog, int id)
+{
+    return (int)SendMessageA(GetDlgItem(dialog, id), PBM_GETPOS, 0, 0);
+}
+
+void Click(HWND dialog, int id)
+{
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));
+}
+
+void PressEscape(HWND dialog)
+{
+    // The dialog's own loop turns Esc on any of its controls into IDCANCEL.
+    DWORD thread = GetWindowThreadProcessId(dialog, NULL);
+    GUITHREADINFO gui;
+    ZeroMemory(&gui, sizeof gui);
+    gui.cbSize = sizeof gui;
+    HWND target = dialog;
+    if (GetGUIThreadInfo(thread, &gui) && gui.hwndFocus)
+        target = gui.hwndFocus;
+    PostMessageA(target, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    PostMessageA(target, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+}
+
+void SetText(HWND dialog, int id, const char* text)
+{
+    SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, (LPARAM)text);
+}
+
+bool WaitMessageBox(const App& app, MessageBox* box, DWORD timeoutMs)
+{
+    static const int okButton[] = { IDOK, 0 };
+    HWND window = Find(app.info.dwProcessId, okButton, true, timeoutMs);
+    if (!window)
+        return false;
+    box->window = window;
+    box->owner = GetWindow(window, GW_OWNER);
+    box->caption = WindowText(window);
+    box->text = Text(window, 0xFFFF);
+    return true;
+}
+
+void Answer(const MessageBox& box)
+{
+    Click(box.window, IDOK);
+    WaitGone(box.window, 5000);
+}
+
+namespace {
+
+bool ReadWhole(const char* path, std::string* bytes)
+{
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD size = GetFileSize(file, NULL);
+    bytes->assign(size, '\0');
+    DWORD got = 0;
+    BOOL ok = size == 0 || ReadFile(file, &(*bytes)[0], size, &got, NULL);
+    CloseHandle(file);
+    return ok && got == size;
+}
+
+bool WriteWhole(const char* path, const std::string& bytes)
+{
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD put = 0;
+    BOOL ok = WriteFile(file, bytes.data(), (DWORD)bytes.size(), &put, NULL);
+    CloseHandle(file);
+    return ok && put == bytes.size();
+}
+
+// Where the payload sits in the image's resource directory.
+struct PayloadEntry {
+    size_t typeNameOffset;  // file offset of the type name's first character
+    size_t dataEntryOffset; // file offset of IMAGE_RESOURCE_DATA_ENTRY
+    WORD language;
+};
+
+bool FindPayload(const std::string& image, PayloadEntry* entry)
+{
+    const char* base = image.data();
+    const IMAGE_DOS_HEADER* dos = (const IMAGE_DOS_HEADER*)base;
+    const IMAGE_NT_HEADERS32* nt = (const IMAGE_NT_HEADERS32*)(base + dos->e_lfanew);
+    DWORD rva = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_RESOURCE].VirtualAddress;
+    const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
+    size_t rsrc = 0;
+    for (int i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section)
+        if (rva >= section->VirtualAddress && rva < section->VirtualAddress + section->SizeOfRawData)
+            rsrc = section->PointerToRawData + (rva - section->VirtualAddress);
+    if (!rsrc)
+        return false;
+
+    const IMAGE_RESOURCE_DIRECTORY* root = (const IMAGE_RESOURCE_DIRECTORY*)(base + rsrc);
+    const IMAGE_RESOURCE_DIRECTORY_ENTRY* types = (const IMAGE_RESOURCE_DIRECTORY_ENTRY*)(root + 1);
+    for (int t = 0; t < root->NumberOfNamedEntries; ++t) {
+        const IMAGE_RESOURCE_DIR_STRING_U* name =
+            (const IMAGE_RESOURCE_DIR_STRING_U*)(base + rsrc + (types[t].Name & 0x7FFFFFFF));
+        const WCHAR expected[] = { 'T', 'E', 'M', 'P', 'L', 'A', 'T', 'E' };
+        if (name->Length != 8 || memcmp(name->NameString, expected, sizeof expected) != 0)
+            continue;
+        const IMAGE_RESOURCE_DIRECTORY* ids =
+            (const IMAGE_RESOURCE_DIRECTORY*)(base + rsrc + (types[t].OffsetToData & 0x7FFFFFFF));
+        const IMAGE_RESOURCE_DIRECTORY_ENTRY* idEntries = (const IMAGE_RESOURCE_DIRECTORY_ENTRY*)(ids + 1);
+        for (int i = 0; i < ids->NumberOfNamedEntries + ids->NumberOfIdEntries; ++i) {
+            if (idEntries[i].Name != 144)
+                continue;
+            const IMAGE_RESOURCE_DIRECTORY* langs =
+                (const IMAGE_RESOURCE_DIRECTORY*)(base + rsrc + (idEntries[i].OffsetToData & 0x7FFFFFFF));
+            const IMAGE_RESOURCE_DIRECTORY_ENTRY* lang = (const IMAGE_RESOURCE_DIRECTORY_ENTRY*)(langs + 1);
+            entry->typeNameOffset = (const char*)name->NameString - base;
+            entry->dataEntryOffset = rsrc + (lang->OffsetToData & 0x7FFFFFFF);
+            entry->language = (WORD)lang->Name;
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+bool CopyWithPayload(const char* exe, const char* copy, const void* data, DWORD size)
+{
+    std::string image;
+    PayloadEntry entry;
+    if (!ReadWhole(exe, &image) || !FindPayload(image, &entry) || !CopyFileA(exe, copy, FALSE))
+        return false;
+    HANDLE update = BeginUpdateResourceA(copy, FALSE);
+    if (!update)
+        return false;
+    BOOL ok = UpdateResourceA(update, "TEMPLATE", MAKEINTRESOURCEA(144), entry.language, (void*)data, size);
+    return EndUpdateResourceA(update, !ok) && ok;
+}
+
+bool CopyWithoutPayload(const char* exe, const char* copy)
+{
+    // Wine's UpdateResource cannot delete a resource: rename its type instead.
+    std::string image;
+    PayloadEntry entry;
+    if (!ReadWhole(exe, &image) || !FindPayload(image, &entry))
+        return false;
+    image[entry.typeNameOffset] = 'X';
+    return WriteWhole(copy, image);
+}
+
+bool CopyWithEmptyPayload(const char* exe, const char* copy)
+{
+    std::string image;
+    PayloadEntry entry;
+    if (!ReadWhole(exe, &image) || !FindPayload(image, &entry))
+        return false;
+    IMAGE_RESOURCE_DATA_ENTRY* data = (IMAGE_RESOURCE_DATA_ENTRY*)&image[entry.dataEntryOffset];
+    data->Size = 0;
+    return WriteWhole(copy, image);
+}
+
+COLORREF ScreenPixel(int x, int y)
+{
+    HDC screen = GetDC(NULL);
+    COLORREF colour = GetPixel(screen, x, y);
+    ReleaseDC(NULL, screen);
+    return colour;
+}
+
+bool FileExists(const char* path)
+{
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool ReadFileBytes(const char* path, std::string* bytes)
+{
+    return ReadWhole(path, bytes);
+}
+
+namespace {
+
+void Walk(const std::string& root, const std::string& relative, std::vector<std::string>* out)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((root + "\\" + relative + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        out->push_back(relative + name);
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            Walk(root, relative + name + "\\", out);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+}  // namespace
+
+std::vector<std::string> ListTree(const char* root)
+{
+    std::vector<std::string> out;
+    Walk(root, "", &out);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+void RemoveTree(const char* root)
+{
+    std::vector<std::string> entries = ListTree(root);
+    for (size_t i = entries.size(); i-- > 0;) {
+        std::string path = std::string(root) + "\\" + entries[i];
+        if (!DeleteFileA(path.c_str()))
+            RemoveDirectoryA(path.c_str());
+    }
+    RemoveDirectoryA(root);
+}
+
+std::string FreshFolder(const char* name)
+{
+    std::string path = std::string("C:\\kovra-test\\") + name;
+    CreateDirectoryA("C:\\kovra-test", NULL);
+    RemoveTree(path.c_str());
+    CreateDirectoryA(path.c_str(), NULL);
+    return path;
+}
+
+}  // namespace ui

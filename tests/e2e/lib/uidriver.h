@@ -1,0 +1,79 @@
+// A small UI-automation library for driving setup.exe from another process
+// under Wine: find a page by its control ids, read texts (CP1252 bytes),
+// enabled state and progress position, click, answer message boxes, and
+// make copies of the program with its payload resource changed.
+#ifndef KOVRA_UIDRIVER_H
+#define KOVRA_UIDRIVER_H
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace ui {
+
+struct App {
+    PROCESS_INFORMATION info;
+    bool running;
+};
+
+// Starts exe (a Windows path) with workDir as its current folder (NULL: inherit).
+bool Launch(const char* exe, App* app, const char* workDir = NULL);
+// Waits for the program to end; returns its exit code, or -1 after timeoutMs
+// (the program is then terminated).
+int WaitExit(App* app, DWORD timeoutMs = 30000);
+void Kill(App* app);
+
+// A visible wizard page of the program: an untitled dialog that has every
+// control of ids (terminated by 0). Returns NULL after timeoutMs.
+HWND WaitPage(const App& app, const int* ids, DWORD timeoutMs = 10000);
+// Waits until page is gone (closed or hidden).
+bool WaitGone(HWND page, DWORD timeoutMs = 10000);
+
+// Text of control id as the program's own bytes (CP1252).
+std::string Text(HWND dialog, int id);
+std::string WindowText(HWND window);
+bool Enabled(HWND dialog, int id);
+int ProgressPos(HWND dialog, int id);
+
+// Posts a click on control id (posted, so a handler that opens a message
+// box does not block us). The click is sent whether or not the button is
+// enabled: check Enabled first when the test means "the user clicks".
+void Click(HWND dialog, int id);
+// Presses Esc in the dialog, through its keyboard handling.
+void PressEscape(HWND dialog);
+// Replaces the text of an edit control as typing would (raises EN_CHANGE).
+void SetText(HWND dialog, int id, const char* text);
+
+struct MessageBox {
+    HWND window;
+    HWND owner;
+    std::string caption;
+    std::string text;
+};
+// Waits for a message box of the program (a dialog with a caption).
+bool WaitMessageBox(const App& app, MessageBox* box, DWORD timeoutMs = 10000);
+// Presses the box's OK button.
+void Answer(const MessageBox& box);
+
+// Copies exe to copy with its TEMPLATE 144 resource changed.
+bool CopyWithPayload(const char* exe, const char* copy, const void* data, DWORD size);
+bool CopyWithoutPayload(const char* exe, const char* copy);
+bool CopyWithEmptyPayload(const char* exe, const char* copy);
+
+// The colour of a screen pixel as the display shows it.
+COLORREF ScreenPixel(int x, int y);
+
+// File helpers for checking what a run left on disk.
+bool FileExists(const char* path);
+bool ReadFileBytes(const char* path, std::string* bytes);
+// Every file and folder below root, as relative paths, sorted.
+std::vector<std::string> ListTree(const char* root);
+// Removes a folder and everything in it.
+void RemoveTree(const char* root);
+// A fresh empty folder below the Wine prefix's C: drive for one test.
+std::string FreshFolder(const char* name);
+
+}  // namespace ui
+
+#endif
