@@ -48,3 +48,9 @@ foreach(src ${E2E_TESTS})
     target_link_libraries(e2e.${name} PRIVATE uidriver)
     add_dependencies(e2e.${name} setup setup_nopayload)
 endforeach()
+
+# The automatic walk through the wizard that the run command uses without a display.
+add_executable(walkthrough ${CMAKE_SOURCE_DIR}/tests/e2e/walk/walkthrough.cpp)
+target_include_directories(walkthrough PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(walkthrough PRIVATE uidriver)
+target_link_options(walkthrough PRIVATE -static)

@@ -256,7 +256,53 @@ bool FindPayload(const std::string& image, PayloadEntry* entry)
     return false;
 }
 
+size_t ResourceSection(const std::string& image)
+{
+    const char* base = image.data();
+    const IMAGE_DOS_HEADER* dos = (const IMAGE_DOS_HEADER*)base;
+    const IMAGE_NT_HEADERS32* nt = (const IMAGE_NT_HEADERS32*)(base + dos->e_lfanew);
+    DWORD rva = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_RESOURCE].VirtualAddress;
+    const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
+    for (int i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section)
+        if (rva >= section->VirtualAddress && rva < section->VirtualAddress + section->SizeOfRawData)
+            return section->PointerToRawData + (rva - section->VirtualAddress);
+    return 0;
+}
+
+// The id entry of type/id in the resource directory, or NULL.
+IMAGE_RESOURCE_DIRECTORY_ENTRY* FindIdEntry(std::string& image, WORD type, WORD id)
+{
+    size_t rsrc = ResourceSection(image);
+    if (!rsrc)
+        return NULL;
+    char* base = &image[0];
+    IMAGE_RESOURCE_DIRECTORY* root = (IMAGE_RESOURCE_DIRECTORY*)(base + rsrc);
+    IMAGE_RESOURCE_DIRECTORY_ENTRY* types = (IMAGE_RESOURCE_DIRECTORY_ENTRY*)(root + 1);
+    for (int t = 0; t < root->NumberOfNamedEntries + root->NumberOfIdEntries; ++t) {
+        if ((types[t].Name & 0x80000000) || types[t].Name != type)
+            continue;
+        IMAGE_RESOURCE_DIRECTORY* ids = (IMAGE_RESOURCE_DIRECTORY*)(base + rsrc + (types[t].OffsetToData & 0x7FFFFFFF));
+        IMAGE_RESOURCE_DIRECTORY_ENTRY* entries = (IMAGE_RESOURCE_DIRECTORY_ENTRY*)(ids + 1);
+        for (int i = 0; i < ids->NumberOfNamedEntries + ids->NumberOfIdEntries; ++i)
+            if (entries[i].Name == id)
+                return &entries[i];
+    }
+    return NULL;
+}
+
 }  // namespace
+
+bool CopyWithResourceRenumbered(const char* exe, const char* copy, WORD type, WORD id, WORD newId)
+{
+    std::string image;
+    if (!ReadWhole(exe, &image))
+        return false;
+    IMAGE_RESOURCE_DIRECTORY_ENTRY* entry = FindIdEntry(image, type, id);
+    if (!entry)
+        return false;
+    entry->Name = newId;
+    return WriteWhole(copy, image);
+}
 
 bool CopyWithPayload(const char* exe, const char* copy, const void* data, DWORD size)
 {
