@@ -25,8 +25,14 @@ protected:
     // leaves the disk as it was.
     void ExpectAbandoned()
     {
+        RECT frame;
+        GetWindowRect(page, &frame);
         ui::MessageBox box;
         ASSERT_TRUE(ui::WaitMessageBox(app, &box));
+        // Where the page stood, the backdrop has painted its gradient again.
+        Sleep(200);
+        int height = GetSystemMetrics(SM_CYSCREEN);
+        EXPECT_EQ(RGB(0, 0, 255 - 255 * (frame.top + 3) / height), ui::ScreenPixel(frame.left + 3, frame.top + 3));
         EXPECT_EQ("Installation abgebrochen.", box.text);
         EXPECT_EQ("Kovra Rendo Cup", box.caption);
         EXPECT_EQ(FindWindowA("SETCLASS", "Vantorell Setup"), box.owner);
