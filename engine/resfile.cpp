@@ -1,9 +1,185 @@
-// Placeholder until the archive reader is built.
+// The payload archive reader: one archive open at a time, its directory held
+// in one fixed block, look-ups by linear scan from entry 0.
+//
+// The archive is untrusted input: every read is checked for length, the
+// directory size is checked against the file before anything is allocated,
+// and a name field without a zero byte ends at its 128th byte.
 #include "engine/resfile.h"
-ResFileReader* ResFileOpen(const char*) { return 0; }
-void ResFileClose() {}
-FILE* ResFileStream(ResFileReader*) { return 0; }
-unsigned int ResFileCount(ResFileReader*) { return 0; }
-const char* ResFileEntryName(ResFileReader*, unsigned int) { return ""; }
-unsigned int ResFileFindOffset(ResFileReader*, const char*) { return 0; }
-unsigned int ResFileFindSize(ResFileReader*, const char*) { return 0; }
+#include "engine/resfile_memory.h"
+
+#include <string.h>
+
+struct ResFileReader {
+    HGLOBAL directoryMemory;
+    FILE* stream;
+    unsigned int count;
+    unsigned char* directory;
+    char nameCopy[ResFileNameSize + 1];  // ResFileEntryName's answer
+};
+
+static const char kMagic[] = "Vantorell Bit ResFile\x1A";
+enum { MagicCompared = 7 };
+
+static ResFileReader* currentReader;
+static HGLOBAL readerMemory;
+
+static unsigned int ReadLE32(const unsigned char* p)
+{
+    return (unsigned int)p[0] | ((unsigned int)p[1] << 8) | ((unsigned int)p[2] << 16) |
+           ((unsigned int)p[3] << 24);
+}
+
+// Bytes from the current position to the end of the stream; the position is
+// kept. A stream too long for ftell counts as the largest size it can tell.
+static unsigned long BytesLeft(FILE* stream)
+{
+    long here = ftell(stream);
+    if (here < 0 || fseek(stream, 0, SEEK_END) != 0)
+        return 0;
+    long end = ftell(stream);
+    if (fseek(stream, here, SEEK_SET) != 0)
+        return 0;
+    if (end < 0)
+        return (unsigned long)-1;
+    return end >= here ? (unsigned long)(end - here) : 0;
+}
+
+// Frees a reader record that never became currentReader.
+static void DropReader(HGLOBAL memory)
+{
+    GlobalUnlock(memory);
+    GlobalFree(memory);
+}
+
+ResFileReader* ResFileOpen(const char* path)
+{
+    // The record's handle stays local until the open has succeeded, so that a
+    // failed open leaves the archive that is already open closable.
+    HGLOBAL memory = GlobalAlloc(GMEM_FIXED, sizeof(ResFileReader));
+    if (!memory)
+        return 0;
+    ResFileReader* reader = (ResFileReader*)GlobalLock(memory);
+    if (!reader) {
+        GlobalFree(memory);
+        return 0;
+    }
+    memset(reader, 0, sizeof(*reader));
+
+    reader->stream = fopen(path, "rb");
+    if (!reader->stream) {
+        DropReader(memory);
+        return 0;
+    }
+
+    unsigned char header[ResFileHeaderSize];
+    unsigned char countBytes[4];
+    if (fread(header, 1, sizeof(header), reader->stream) != sizeof(header) ||
+        memcmp(header, kMagic, MagicCompared) != 0 ||
+        fread(countBytes, 1, sizeof(countBytes), reader->stream) != sizeof(countBytes)) {
+        fclose(reader->stream);
+        DropReader(memory);
+        return 0;
+    }
+    reader->count = ReadLE32(countBytes);
+
+    // A count whose directory would not fit in 32 bits or in the file is
+    // refused before its memory is asked for.
+    unsigned long long directorySize = (unsigned long long)reader->count * ResFileEntrySize;
+    if (directorySize > 0xFFFFFFFFull || directorySize > BytesLeft(reader->stream)) {
+        fclose(reader->stream);
+        DropReader(memory);
+        return 0;
+    }
+
+    reader->directoryMemory = GlobalAlloc(GMEM_FIXED, (size_t)directorySize);
+    if (reader->directoryMemory)
+        reader->directory = (unsigned char*)GlobalLock(reader->directoryMemory);
+    if (!reader->directory ||
+        fread(reader->directory, 1, (size_t)directorySize, reader->stream) != directorySize) {
+        if (reader->directoryMemory) {
+            GlobalUnlock(reader->directoryMemory);
+            GlobalFree(reader->directoryMemory);
+        }
+        fclose(reader->stream);
+        DropReader(memory);
+        return 0;
+    }
+
+    currentReader = reader;
+    readerMemory = memory;
+    return reader;
+}
+
+void ResFileClose()
+{
+    if (!currentReader)
+        return;
+    fclose(currentReader->stream);
+    GlobalUnlock(currentReader->directoryMemory);
+    GlobalFree(currentReader->directoryMemory);
+    currentReader = 0;
+    DropReader(readerMemory);
+    readerMemory = 0;
+}
+
+FILE* ResFileStream(ResFileReader* reader)
+{
+    return reader ? reader->stream : 0;
+}
+
+unsigned int ResFileCount(ResFileReader* reader)
+{
+    return reader ? reader->count : 0;
+}
+
+const char* ResFileEntryName(ResFileReader* reader, unsigned int index)
+{
+    if (!reader || index >= reader->count)
+        return "";
+    memcpy(reader->nameCopy, reader->directory + (size_t)index * ResFileEntrySize, ResFileNameSize);
+    reader->nameCopy[ResFileNameSize] = '\0';
+    return reader->nameCopy;
+}
+
+static unsigned char FoldAscii(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') ? (unsigned char)(c - 'A' + 'a') : c;
+}
+
+// The field ends at its zero byte or, lacking one, after its 128 bytes.
+static int NameMatches(const unsigned char* field, const char* name)
+{
+    const unsigned char* wanted = (const unsigned char*)name;
+    for (int i = 0; i < ResFileNameSize; ++i) {
+        if (FoldAscii(field[i]) != FoldAscii(wanted[i]))
+            return 0;
+        if (field[i] == 0)
+            return 1;
+    }
+    return wanted[ResFileNameSize] == 0;
+}
+
+// The first matching entry, or 0.
+static const unsigned char* FindEntry(ResFileReader* reader, const char* name)
+{
+    if (!reader || !name)
+        return 0;
+    for (unsigned int i = 0; i < reader->count; ++i) {
+        const unsigned char* entry = reader->directory + (size_t)i * ResFileEntrySize;
+        if (NameMatches(entry, name))
+            return entry;
+    }
+    return 0;
+}
+
+unsigned int ResFileFindOffset(ResFileReader* reader, const char* name)
+{
+    const unsigned char* entry = FindEntry(reader, name);
+    return entry ? ReadLE32(entry + ResFileNameSize) : 0;
+}
+
+unsigned int ResFileFindSize(ResFileReader* reader, const char* name)
+{
+    const unsigned char* entry = FindEntry(reader, name);
+    return entry ? ReadLE32(entry + ResFileNameSize + 4) : 0;
+}

@@ -14,16 +14,24 @@ enum {
 struct ResFileReader;
 
 // Opens the archive at path and loads its directory; only one archive can be
-// open at a time. Returns 0 on any failure.
+// open at a time. Returns 0 on any failure, also when the file ends inside its
+// header, count or directory, or when the count's directory (count x 136
+// bytes) does not fit in 32 bits or in the file. On success the stream stands
+// at the first data byte. A failed open leaves an archive that is already open
+// untouched.
 ResFileReader* ResFileOpen(const char* path);
-// Closes the archive that the last successful ResFileOpen returned.
+// Closes the archive that the last successful ResFileOpen returned; does
+// nothing when none is open.
 void ResFileClose();
 FILE* ResFileStream(ResFileReader* reader);
 unsigned int ResFileCount(ResFileReader* reader);
-// Name of directory entry index (0 <= index < count), always zero-terminated.
+// Name of directory entry index (0 <= index < count), always zero-terminated:
+// a copy held by the reader, valid until the next call; a field without a
+// zero byte gives its 128 bytes. An index out of range gives "".
 const char* ResFileEntryName(ResFileReader* reader, unsigned int index);
 // Offset and size of the first entry whose name matches without regard to
-// ASCII case; 0 when none does.
+// ASCII case (A-Z only; other bytes must be equal); 0 when none does. Each
+// look-up scans from entry 0.
 unsigned int ResFileFindOffset(ResFileReader* reader, const char* name);
 unsigned int ResFileFindSize(ResFileReader* reader, const char* name);
 

@@ -1,0 +1,218 @@
+// The archive reader against archives built byte by byte here, so that broken
+// ones can be made exactly: cut short, lying counts, unterminated names.
+#include "engine/resfile.h"
+
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+typedef std::vector<unsigned char> Bytes;
+
+void PutLE32(Bytes& out, unsigned int v)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back((unsigned char)(v >> (8 * i)));
+}
+
+struct Entry {
+    std::string name;
+    std::string data;
+};
+
+Bytes Header(unsigned int count)
+{
+    const char magic[] = "Vantorell Bit ResFile\x1A";
+    Bytes out(magic, magic + 23);  // includes the closing zero byte
+    PutLE32(out, count);
+    return out;
+}
+
+Bytes Archive(const std::vector<Entry>& entries)
+{
+    Bytes out = Header((unsigned int)entries.size());
+    unsigned int offset = 27 + 136 * (unsigned int)entries.size();
+    for (const Entry& e : entries) {
+        Bytes name(128, 0);
+        memcpy(name.data(), e.name.data(), e.name.size() < 128 ? e.name.size() : 128);
+        out.insert(out.end(), name.begin(), name.end());
+        PutLE32(out, offset);
+        PutLE32(out, (unsigned int)e.data.size());
+        offset += (unsigned int)e.data.size();
+    }
+    for (const Entry& e : entries)
+        out.insert(out.end(), e.data.begin(), e.data.end());
+    return out;
+}
+
+class ResFileTest : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        ResFileClose();
+        for (const std::string& p : paths_)
+            unlink(p.c_str());
+    }
+
+    std::string Write(const Bytes& bytes)
+    {
+        char path[] = "/tmp/resfile_test_XXXXXX";
+        int fd = mkstemp(path);
+        EXPECT_GE(fd, 0);
+        if (!bytes.empty())
+            EXPECT_EQ((ssize_t)bytes.size(), write(fd, bytes.data(), bytes.size()));
+        close(fd);
+        paths_.push_back(path);
+        return path;
+    }
+
+    std::vector<std::string> paths_;
+};
+
+const std::vector<Entry> kGame = {
+    {"uninst.exe", "MZ-uninstaller"},
+    {"kovra.exe", "MZ-game"},
+    {"maps\\level01.map", "level data"},
+    {"empty.txt", ""},
+    {"sound\\Kick.wav", "RIFF...."},
+};
+
+TEST_F(ResFileTest, OpensDirectoryAndFindsEntriesWithoutRegardToAsciiCase)
+{
+    Bytes bytes = Archive(kGame);
+    ResFileReader* r = ResFileOpen(Write(bytes).c_str());
+    ASSERT_TRUE(r != 0);
+    EXPECT_EQ(5u, ResFileCount(r));
+    EXPECT_STREQ("maps\\level01.map", ResFileEntryName(r, 2));
+    EXPECT_STREQ("", ResFileEntryName(r, 5));
+
+    // The stream stands at the first data byte after the open.
+    const unsigned int first = 27 + 136 * 5;
+    EXPECT_EQ((long)first, ftell(ResFileStream(r)));
+    EXPECT_EQ(first, ResFileFindOffset(r, "UNINST.EXE"));
+    EXPECT_EQ(14u, ResFileFindSize(r, "Uninst.Exe"));
+    EXPECT_EQ(8u, ResFileFindSize(r, "SOUND\\kick.WAV"));
+
+    // The last entry's data end exactly at the end of the file.
+    unsigned int lastEnd = ResFileFindOffset(r, "sound\\kick.wav") + ResFileFindSize(r, "sound\\kick.wav");
+    EXPECT_EQ(bytes.size(), lastEnd);
+
+    // Reading through the stream gives the entry's bytes.
+    FILE* f = ResFileStream(r);
+    char buf[16] = {0};
+    ASSERT_EQ(0, fseek(f, (long)ResFileFindOffset(r, "kovra.exe"), SEEK_SET));
+    ASSERT_EQ(7u, fread(buf, 1, ResFileFindSize(r, "kovra.exe"), f));
+    EXPECT_STREQ("MZ-game", buf);
+
+    // Absent names, prefixes and longer names answer 0 for both look-ups.
+    for (const char* absent : {"missing.dat", "kovra", "kovra.exe2", "", "maps\\level01.ma"}) {
+        EXPECT_EQ(0u, ResFileFindOffset(r, absent)) << absent;
+        EXPECT_EQ(0u, ResFileFindSize(r, absent)) << absent;
+    }
+    // An empty entry has size 0 but a real offset.
+    EXPECT_NE(0u, ResFileFindOffset(r, "empty.txt"));
+    EXPECT_EQ(0u, ResFileFindSize(r, "empty.txt"));
+}
+
+TEST_F(ResFileTest, FoldsOnlyAsciiLettersAndAnswersWithTheFirstMatch)
+{
+    std::vector<Entry> entries = {
+        {"m\xE4nner.txt", "lower a-umlaut"},
+        {"[x]", "brackets"},
+        {"Same.dat", "first"},
+        {"SAME.DAT", "second!"},
+    };
+    ResFileReader* r = ResFileOpen(Write(Archive(entries)).c_str());
+    ASSERT_TRUE(r != 0);
+    EXPECT_EQ(14u, ResFileFindSize(r, "M\xE4NNER.TXT"));
+    EXPECT_EQ(0u, ResFileFindSize(r, "m\xC4nner.txt"));  // no folding outside A-Z
+    EXPECT_EQ(0u, ResFileFindSize(r, "{X}"));  // '[' + 32 is '{'; not a letter
+    EXPECT_EQ(5u, ResFileFindSize(r, "same.dat"));
+    EXPECT_EQ(ResFileFindOffset(r, "Same.dat"), ResFileFindOffset(r, "SAME.DAT"));
+}
+
+TEST_F(ResFileTest, ComparesOnlySevenMagicBytes)
+{
+    Bytes bytes = Archive(kGame);
+    bytes[7] = 'X';
+    bytes[22] = 0x55;
+    ASSERT_TRUE(ResFileOpen(Write(bytes).c_str()) != 0);
+    ResFileClose();
+
+    for (int i = 0; i < 7; ++i) {
+        Bytes broken = Archive(kGame);
+        broken[i] ^= 0x20;
+        EXPECT_TRUE(ResFileOpen(Write(broken).c_str()) == 0) << "byte " << i;
+    }
+    EXPECT_TRUE(ResFileOpen("/nonexistent/archive.uni") == 0);
+}
+
+TEST_F(ResFileTest, FileEndingInsideHeaderCountOrDirectoryFails)
+{
+    Bytes bytes = Archive(kGame);
+    const size_t directoryEnd = 27 + 136 * kGame.size();
+    for (size_t len = 0; len < directoryEnd; ++len) {
+        Bytes cut(bytes.begin(), bytes.begin() + len);
+        EXPECT_TRUE(ResFileOpen(Write(cut).c_str()) == 0) << "length " << len;
+    }
+    // Just the directory and no data is a whole (if odd) archive.
+    Bytes dirOnly(bytes.begin(), bytes.begin() + directoryEnd);
+    EXPECT_TRUE(ResFileOpen(Write(dirOnly).c_str()) != 0);
+}
+
+TEST_F(ResFileTest, CountsThatCannotBeTrueFailBeforeAllocating)
+{
+    Bytes bytes = Archive(kGame);
+    // 0x20000000 x 136 wraps to 0 in 32 bits; 0x01E1E1E2 x 136 wraps to 16.
+    for (unsigned int count : {0x20000000u, 0x01E1E1E2u, 0xFFFFFFFFu, 6u, 1000000u}) {
+        Bytes lying = bytes;
+        lying[23] = (unsigned char)count;
+        lying[24] = (unsigned char)(count >> 8);
+        lying[25] = (unsigned char)(count >> 16);
+        lying[26] = (unsigned char)(count >> 24);
+        EXPECT_TRUE(ResFileOpen(Write(lying).c_str()) == 0) << "count " << count;
+    }
+    // Count 0: an empty archive opens and finds nothing.
+    ResFileReader* r = ResFileOpen(Write(Header(0)).c_str());
+    ASSERT_TRUE(r != 0);
+    EXPECT_EQ(0u, ResFileCount(r));
+    EXPECT_EQ(0u, ResFileFindOffset(r, "uninst.exe"));
+}
+
+TEST_F(ResFileTest, NameWithoutZeroByteEndsAtItsField)
+{
+    const std::string full(128, 'A');
+    std::vector<Entry> entries = {{full, "12345"}, {"b.txt", "b"}};
+    Bytes bytes = Archive(entries);  // the offset field right after the name is non-zero
+    ResFileReader* r = ResFileOpen(Write(bytes).c_str());
+    ASSERT_TRUE(r != 0);
+    EXPECT_EQ(full, std::string(ResFileEntryName(r, 0)));
+    EXPECT_EQ(5u, ResFileFindSize(r, full.c_str()));
+    EXPECT_EQ(5u, ResFileFindSize(r, std::string(128, 'a').c_str()));
+    EXPECT_EQ(0u, ResFileFindSize(r, (full + "\x13").c_str()));
+    EXPECT_EQ(0u, ResFileFindSize(r, std::string(127, 'A').c_str()));
+    EXPECT_EQ(1u, ResFileFindSize(r, "b.txt"));
+}
+
+TEST_F(ResFileTest, FailedOpenLeavesTheOpenArchiveClosable)
+{
+    ResFileReader* r = ResFileOpen(Write(Archive(kGame)).c_str());
+    ASSERT_TRUE(r != 0);
+    Bytes bad = Archive(kGame);
+    bad.resize(100);
+    EXPECT_TRUE(ResFileOpen(Write(bad).c_str()) == 0);
+    EXPECT_TRUE(ResFileOpen("/nonexistent") == 0);
+    // Still the first archive; the close frees its record, not the failed one's.
+    EXPECT_EQ(14u, ResFileFindSize(r, "uninst.exe"));
+    ResFileClose();
+    ResFileClose();  // nothing open: does nothing
+    EXPECT_TRUE(ResFileOpen(Write(Archive(kGame)).c_str()) != 0);
+}
+
+}  // namespace
