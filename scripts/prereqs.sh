@@ -17,4 +17,4 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
 fi
 $SUDO apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing >/dev/null
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq $missing >/dev/null
