@@ -77,6 +77,13 @@ std::vector<SzddCase> SzddEdgeCases()
     }
     add("noise_10000", Noise(10000, 3));
     {
+        // Few distinct short strings: many candidates, few long matches.
+        std::vector<unsigned char> out = Noise(8000, 5);
+        for (unsigned char& c : out)
+            c = "ab"[c & 1];
+        add("two_letters", out);
+    }
+    {
         std::string prose = DemoProse(30000, 4);
         add("prose", Text(prose));
     }

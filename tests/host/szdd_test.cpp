@@ -295,7 +295,7 @@ TEST(SzddCompress, NoParseIsSmallerOnShortInputs)
 
 TEST(SzddCompress, FindsTheLongestMatchesThatAnExhaustiveSearchFinds)
 {
-    for (const char* name : {"fill_into_data", "lengths_16_to_20", "all_bytes", "prose"}) {
+    for (const char* name : {"fill_into_data", "lengths_16_to_20", "all_bytes", "prose", "two_letters"}) {
         for (const SzddCase& c : SzddEdgeCases()) {
             if (c.name != name)
                 continue;
