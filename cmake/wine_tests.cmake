@@ -54,3 +54,6 @@ add_executable(walkthrough ${CMAKE_SOURCE_DIR}/tests/e2e/walk/walkthrough.cpp)
 target_include_directories(walkthrough PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(walkthrough PRIVATE uidriver)
 target_link_options(walkthrough PRIVATE -static)
+
+# The shortcuts read back by a Linux tool as well as through Wine's shell.
+add_test(NAME wine.lnkinfo COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/lnkinfo-check.sh $<TARGET_FILE:wine.start_menu_test>)
