@@ -7,9 +7,11 @@
 // passed over or stops the rollback; it never makes the rollback act on
 // something else.
 #include <windows.h>
+#include <lzexpand.h>
 #include <stdio.h>
 #include <string.h>
 
+#include "engine/resfile.h"
 #include "integration/install_log.h"
 #include "integration/integration.h"
 #include "setup/setup_state.h"
@@ -154,6 +156,33 @@ int SwitchScreenSaverOff()
                                  SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE) != 0;
 }
 
+// A stage that stopped short can leave its streams open (the staged file
+// after a failed walk, the expansion or the archive when a later tick set the
+// abort). An open file cannot be deleted, so they are closed first.
+void CloseStageStreams()
+{
+    if (gSetup.stagedFile) {
+        fclose(gSetup.stagedFile);
+        gSetup.stagedFile = NULL;
+    }
+    if (gSetup.lzHandle > 0) {
+        LZClose(gSetup.lzHandle);
+        gSetup.lzHandle = 0;
+    }
+    if (gSetup.archiveOut) {
+        fclose(gSetup.archiveOut);
+        gSetup.archiveOut = NULL;
+    }
+    if (gSetup.entryFile) {
+        fclose(gSetup.entryFile);
+        gSetup.entryFile = NULL;
+    }
+    if (gSetup.archiveReader) {
+        ResFileClose();
+        gSetup.archiveReader = NULL;
+    }
+}
+
 }  // namespace
 
 int FetchLogLine(int n)
@@ -209,6 +238,7 @@ int DeleteIniEntry(const char* argument)
 
 int RunRollback()
 {
+    CloseStageStreams();
     if (gSetup.stagedPresent) {
         DeleteFileA(gSetup.stagedPath);
         gSetup.stagedPresent = 0;

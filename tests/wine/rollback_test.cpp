@@ -134,6 +134,20 @@ TEST_F(Rollback, WithoutALogOnlyTheTemporaryFilesGo)
     EXPECT_EQ(left, ListTree(kBase));
 }
 
+TEST_F(Rollback, StreamsAStageLeftOpenAreClosedSoTheirFilesGo)
+{
+    WriteLog({ "ID 3 0 1 1", "NC kovra.exe", "PN Kovra Rendo Cup" });
+    gSetup.stagedFile = fopen(T("temp.un_").c_str(), "wb");
+    gSetup.archiveOut = fopen(T("temp.uni").c_str(), "wb");
+    gSetup.entryFile = fopen(T("kovra.exe").c_str(), "wb");
+    ASSERT_TRUE(gSetup.stagedFile && gSetup.archiveOut && gSetup.entryFile);
+    fputs("half", gSetup.entryFile);
+    gSetup.stagedPresent = gSetup.archivePresent = 1;
+    EXPECT_EQ(1, RunRollback());
+    EXPECT_TRUE(gSetup.stagedFile == NULL && gSetup.archiveOut == NULL && gSetup.entryFile == NULL);
+    EXPECT_FALSE(Exists("C:\\rb\\Spiele"));
+}
+
 TEST_F(Rollback, ALogThatIsGoneOrEmptyStopsIt)
 {
     MakeFolders(kTarget);
