@@ -15,6 +15,7 @@
 #include "engine/resfile.h"
 #include "setup/setup_state.h"
 #include "support/bounded.h"
+#include "uidriver.h"
 
 namespace fx {
 
@@ -191,6 +192,25 @@ inline void CloseAll()
     ResFileClose();
     gSetup.logFile = gSetup.stagedFile = gSetup.archiveOut = gSetup.entryFile = NULL;
     gSetup.lzHandle = 0;
+}
+
+// A copy of setup.exe whose TEMPLATE 144 is payload, loaded as a data file:
+// staging reads the resource through gSetup.instance as from its own module.
+inline HMODULE PayloadModule(const Bytes& payload, const std::string& copy)
+{
+    if (!ui::CopyWithPayload(KOVRA_SETUP_EXE, copy.c_str(), payload.data(), (DWORD)payload.size()))
+        return NULL;
+    return LoadLibraryExA(copy.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+}
+
+// The log as it stands on disk, with the stream closed first when close.
+inline Bytes LogOnDisk(bool close = false)
+{
+    if (close && gSetup.logFile) {
+        fclose(gSetup.logFile);
+        gSetup.logFile = NULL;
+    }
+    return ReadOr(gSetup.logPath);
 }
 
 }  // namespace fx
