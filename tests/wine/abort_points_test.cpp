@@ -153,6 +153,23 @@ TEST_F(Run, ACompleteRunLeavesTheGameRegisteredAndAnAbortAfterItUndoesAll)
     ExpectSame(before, Snapshot());
 }
 
+TEST_F(Run, OnPlatform0TheRollbackDeletesTheProgramGroup)
+{
+    itest::ProgmanServer progman;
+    gSetup.platform = 0;
+    RunAndRollBack(LastStep);
+    std::string group = "\x1CKovra Rendo Cup\x1C";
+    std::vector<std::string> sent = {
+        itest::Command(("[DeleteGroup(" + group + ")]").c_str()),
+        itest::Command(("[CreateGroup(" + group + ")]").c_str()),
+        itest::Command(("[ShowGroup(" + group + ",1)]").c_str()),
+        itest::Command(("[AddItem(\x1C" + std::string(kTarget) + "uninst.exe\x1C,\x1C" "Entferne Kovra Rendo Cup\x1C)]").c_str()),
+        itest::Command(("[DeleteGroup(" + group + ")]").c_str()),
+    };
+    EXPECT_EQ(sent, progman.commands());
+    ExpectSame(before, Snapshot());
+}
+
 TEST_F(Run, StagesThatFailOnTheirOwnAreRolledBackToo)
 {
     fx::Bytes archive = fx::Archive(GameFiles());
