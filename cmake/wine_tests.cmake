@@ -54,3 +54,13 @@ add_executable(walkthrough ${CMAKE_SOURCE_DIR}/tests/e2e/walk/walkthrough.cpp)
 target_include_directories(walkthrough PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(walkthrough PRIVATE uidriver)
 target_link_options(walkthrough PRIVATE -static)
+
+# Tests whose prefix needs preparing (extra drives, host-side set-up) name
+# the hook that wine-run.sh runs on the fresh prefix before the test.
+function(kovra_prefix_hook test script)
+    if(TEST ${test})
+        set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT "KOVRA_PREFIX_HOOK=${script}")
+    endif()
+endfunction()
+kovra_prefix_hook(wine.drive_space_test ${CMAKE_SOURCE_DIR}/tests/wine/drives.sh)
+kovra_prefix_hook(e2e.target_page_test ${CMAKE_SOURCE_DIR}/tests/wine/drives.sh)
