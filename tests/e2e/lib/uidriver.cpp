@@ -438,6 +438,19 @@ bool CopyWithEmptyPayload(const char* exe, const char* copy)
     return WriteWhole(copy, image);
 }
 
+bool CopyWithUnloadablePayload(const char* exe, const char* copy)
+{
+    // The data entry points past every section of the image: the resource is
+    // found and sized, but there is nothing to load.
+    std::string image;
+    PayloadEntry entry;
+    if (!ReadWhole(exe, &image) || !FindPayload(image, &entry))
+        return false;
+    IMAGE_RESOURCE_DATA_ENTRY* data = (IMAGE_RESOURCE_DATA_ENTRY*)&image[entry.dataEntryOffset];
+    data->OffsetToData = 0x7FFF0000;
+    return WriteWhole(copy, image);
+}
+
 COLORREF ScreenPixel(int x, int y)
 {
     HDC screen = GetDC(NULL);

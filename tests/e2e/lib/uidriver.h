@@ -76,6 +76,9 @@ bool TreeSelect(HWND tree, HTREEITEM item);
 bool CopyWithPayload(const char* exe, const char* copy, const void* data, DWORD size);
 bool CopyWithoutPayload(const char* exe, const char* copy);
 bool CopyWithEmptyPayload(const char* exe, const char* copy);
+// Copies exe with the payload's data placed outside the image, so that it is
+// found and has a size but cannot be loaded.
+bool CopyWithUnloadablePayload(const char* exe, const char* copy);
 // Copies exe with resource type/id renumbered to newId, so that loading it
 // by its old id fails. newId must keep the ids of that type in ascending order.
 bool CopyWithResourceRenumbered(const char* exe, const char* copy, WORD type, WORD id, WORD newId);
