@@ -66,6 +66,8 @@ std::vector<std::string> ShellRecords(const std::vector<std::string>& lines)
 // Wine's per-program version setting goes by.
 const char kSetupCopy[] = "C:\\kovra-e2e\\setup.exe";
 
+const char kBrokenCopy[] = "C:\\kovra-e2e\\broken\\setup.exe";
+
 class ShellRegistration : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -75,6 +77,14 @@ protected:
                                                    { "uninst.exe", fx::Filler(8000, 3) } }));
         CreateDirectoryA("C:\\kovra-e2e", NULL);
         copied = ui::CopyWithPayload(KOVRA_SETUP_EXE, kSetupCopy, payload.data(), (DWORD)payload.size());
+        // A game whose fourth file would land outside the target folder:
+        // extraction stops there, after folders and files were made.
+        fx::Bytes broken = fx::Szdd(fx::Archive({ { "kovra.exe", fx::Filler(30000, 1) },
+                                                  { "data\\level1.dat", fx::Filler(20000, 2) },
+                                                  { "uninst.exe", fx::Filler(8000, 3) },
+                                                  { "..\\..\\escape.txt", "x" } }));
+        CreateDirectoryA("C:\\kovra-e2e\\broken", NULL);
+        brokenCopied = ui::CopyWithPayload(KOVRA_SETUP_EXE, kBrokenCopy, broken.data(), (DWORD)broken.size());
     }
     void SetUp() override { ASSERT_TRUE(copied); }
     void TearDown() override
@@ -86,10 +96,10 @@ protected:
     }
     // One run of setup.exe through every page into target; returns the
     // text of the closing box.
-    std::string Install(const std::string& target)
+    std::string Install(const std::string& target, const char* exe = kSetupCopy)
     {
         ui::App app;
-        if (!ui::Launch(kSetupCopy, &app))
+        if (!ui::Launch(exe, &app))
             return "<no start>";
         std::string result = "<no box>";
         HWND page = ui::WaitPage(app, WelcomeIds);
@@ -137,9 +147,11 @@ protected:
     }
 
     static bool copied;
+    static bool brokenCopied;
 };
 
 bool ShellRegistration::copied = false;
+bool ShellRegistration::brokenCopied = false;
 
 TEST_F(ShellRegistration, Windows98AndXPGetShortcutsAndOneEntryNamingTheLastFolder)
 {
@@ -177,6 +189,19 @@ TEST_F(ShellRegistration, Windows31GetsAProgramManagerGroupAndNoEntry)
     EXPECT_EQ(sent, progman.commands());
     EXPECT_EQ("<absent>", EntryText("UninstallString"));
     EXPECT_FALSE(itest::Exists(itest::ProgramsFolder() + "\\Kovra Rendo Cup"));
+}
+
+TEST_F(ShellRegistration, AnAbandonedRunLeavesTheMachineAsItWas)
+{
+    ASSERT_TRUE(brokenCopied);
+    itest::MakeFolders("C:\\Spiele");
+    itest::WriteBytes("C:\\Spiele\\notizen.txt", "mine");
+    std::vector<std::string> drive = itest::ListTree("C:\\Spiele");
+    std::vector<std::string> menu = itest::ListTree(itest::ProgramsFolder());
+    ASSERT_EQ("Installation abgebrochen.", Install("C:\\Spiele\\Kovra\\Rendo Cup", kBrokenCopy));
+    EXPECT_EQ(drive, itest::ListTree("C:\\Spiele"));
+    EXPECT_EQ(menu, itest::ListTree(itest::ProgramsFolder()));
+    EXPECT_EQ("<absent>", EntryText("UninstallString"));
 }
 
 }  // namespace
