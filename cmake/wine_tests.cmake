@@ -59,3 +59,32 @@ add_executable(walkthrough ${CMAKE_SOURCE_DIR}/tests/e2e/walk/walkthrough.cpp)
 target_include_directories(walkthrough PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(walkthrough PRIVATE uidriver)
 target_link_options(walkthrough PRIVATE -static)
+
+# Wine tests that need a broken payload module borrow the driver's resource
+# editing; those that need a prepared drive have a NAME.hook.sh beside them,
+# run on their fresh prefix before the test (tests/wine/wine-run.sh).
+foreach(src ${WINE_TESTS} ${E2E_TESTS})
+    get_filename_component(name ${src} NAME_WE)
+    get_filename_component(dir ${src} DIRECTORY)
+    get_filename_component(kind ${dir} NAME)
+    if(kind STREQUAL "wine" AND TARGET uidriver)
+        target_link_libraries(wine.${name} PRIVATE uidriver)
+        add_dependencies(wine.${name} setup setup_nopayload)
+    endif()
+    if(EXISTS ${dir}/${name}.hook.sh)
+        set_tests_properties(${kind}.${name} PROPERTIES ENVIRONMENT KOVRA_PREFIX_HOOK=${dir}/${name}.hook.sh)
+    endif()
+endforeach()
+
+# The shortcuts read back by a Linux tool as well as through Wine's shell.
+add_test(NAME wine.lnkinfo COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/lnkinfo-check.sh $<TARGET_FILE:wine.start_menu_test>)
+
+# Tests whose prefix needs preparing (extra drives, host-side set-up) name
+# the hook that wine-run.sh runs on the fresh prefix before the test.
+function(kovra_prefix_hook test script)
+    if(TEST ${test})
+        set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT "KOVRA_PREFIX_HOOK=${script}")
+    endif()
+endfunction()
+kovra_prefix_hook(wine.drive_space_test ${CMAKE_SOURCE_DIR}/tests/wine/drives.sh)
+kovra_prefix_hook(e2e.target_page_test ${CMAKE_SOURCE_DIR}/tests/wine/drives.sh)

@@ -1,5 +1,6 @@
 #include "integration/install_log.h"
 
+#include <limits.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -8,10 +9,40 @@
 #ifdef _WIN32
 #include "setup/setup_state.h"
 
+int LogCreate()
+{
+    // targetPath (300) and the name always fit the 500 bytes; a cut path
+    // would create the log somewhere else, so it is refused all the same.
+    if (!CopyText(gSetup.logPath, sizeof gSetup.logPath, gSetup.targetPath) ||
+        !AppendText(gSetup.logPath, sizeof gSetup.logPath, "deinst.log"))
+        return 0;
+    gSetup.logFile = fopen(gSetup.logPath, "wt");
+    if (!gSetup.logFile)
+        return 0;
+    gSetup.logOpened = 1;
+    return 1;
+}
+
+void LogWriteLevels(int count, const int* flags)
+{
+    if (!gSetup.logFile)
+        return;
+    fprintf(gSetup.logFile, "ID %d", count);
+    for (int i = 0; i < count; ++i)
+        fprintf(gSetup.logFile, " %d", flags[i]);
+    fprintf(gSetup.logFile, "\n");
+}
+
 void LogRecord(const char* code, const char* argument)
 {
     if (gSetup.logFile)
         fprintf(gSetup.logFile, "%s %s\n", code, argument);
+}
+
+void LogFlush()
+{
+    if (gSetup.logFile)
+        fflush(gSetup.logFile);
 }
 #endif
 
@@ -27,15 +58,19 @@ void LogSplitLine(const char* line, char* code, char* argument, size_t argumentC
     code[1] = length > 1 ? line[1] : '\0';
     code[2] = '\0';
 
-    // The argument runs from the fourth character to the line end. A last
-    // line without a line end keeps its final character.
+    // Only a line end is dropped: a last line written without one keeps its
+    // final character. CR LF comes through as it is where the stream does not
+    // translate it (a log copied from elsewhere, the host build).
     size_t end = length;
-    if (end > 0 && line[end - 1] == '\n')
+    if (end > 0 && line[end - 1] == '\n') {
         --end;
-    if (end > 0 && line[end - 1] == '\r')
-        --end;
+        if (end > 0 && line[end - 1] == '\r')
+            --end;
+    }
+    if (argumentCapacity == 0)
+        return;
     argument[0] = '\0';
-    if (end <= 3 || argumentCapacity == 0)
+    if (end <= 3)
         return;
     size_t count = end - 3;
     if (count > argumentCapacity - 1)
@@ -44,22 +79,43 @@ void LogSplitLine(const char* line, char* code, char* argument, size_t argumentC
     argument[count] = '\0';
 }
 
+// Reads a number the way atoi does (blanks, sign, digits up to the first
+// non-digit, none gives 0), held to the range of int so that every platform
+// reads the same value.
+static int ReadNumber(const char* text)
+{
+    long value = strtol(text, NULL, 10);
+    if (value > INT_MAX)
+        return INT_MAX;
+    if (value < INT_MIN)
+        return INT_MIN;
+    return (int)value;
+}
+
 int LogParseLevels(const char* argument, int* levelCount, int* flags, int flagCapacity)
 {
-    const char* token = argument;
-    long count = strtol(token, NULL, 10);
+    int count = ReadNumber(argument);
     if (count > LogMaxLevels)
         return 0;
-    if (count < 0)
-        count = 0;
-    // Flags beyond the table are not stored; the count is cut to what was kept.
+    if (flagCapacity < 0)
+        flagCapacity = 0;
+
+    // Each flag's token begins at the blank that ended the one before it.
     int stored = 0;
-    while (stored < count && stored < flagCapacity) {
+    const char* token = argument;
+    for (int read = 0; read < count; ++read) {
         token = strchr(token, ' ');
         if (!token)
             break;
-        flags[stored++] = atoi(token);
+        int flag = ReadNumber(token);
         ++token;
+        if (flagCapacity == 0)
+            continue;
+        if (stored == flagCapacity) {
+            memmove(flags, flags + 1, (size_t)(flagCapacity - 1) * sizeof *flags);
+            --stored;
+        }
+        flags[stored++] = flag;
     }
     *levelCount = stored;
     return 1;
@@ -74,16 +130,19 @@ int LogParseIniFields(const char* argument, char* file, char* section, char* key
         if (*p == '[') {
             start = p + 1;
         } else if (*p == ']' && start) {
-            size_t length = (size_t)(p - start);
-            if (length > capacity - 1)
-                length = capacity - 1;
-            memcpy(fields[found], start, length);
-            fields[found][length] = '\0';
+            if (capacity > 0) {
+                size_t length = (size_t)(p - start);
+                if (length > capacity - 1)
+                    length = capacity - 1;
+                memcpy(fields[found], start, length);
+                fields[found][length] = '\0';
+            }
             ++found;
             start = NULL;
         }
     }
-    for (int i = found; i < 3; ++i)
-        fields[i][0] = '\0';
+    if (capacity > 0)
+        for (int i = found; i < 3; ++i)
+            fields[i][0] = '\0';
     return found == 3;
 }

@@ -1,0 +1,50 @@
+// Fuzzes reading a log back: any bytes, read line by line, split, and parsed
+// as an ID and an IN record, with guard bytes after every buffer.
+#include "integration/install_log.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+enum { Guard = 16, Levels = 120 };
+
+static void CheckGuard(const unsigned char* guard)
+{
+    for (int i = 0; i < Guard; ++i)
+        if (guard[i] != 0xA5)
+            abort();
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size)
+{
+    FILE* stream = fmemopen((void*)data, size, "rb");
+    if (!stream)
+        return 0;
+    static char line[LogLineCapacity + Guard];
+    static char argument[LogLineCapacity + Guard];
+    static int flags[Levels + Guard];
+    static char fields[3][40 + Guard];
+    memset(line + LogLineCapacity, 0xA5, Guard);
+    memset(argument + LogLineCapacity, 0xA5, Guard);
+    memset(flags + Levels, 0xA5, Guard * sizeof(int));
+    for (int f = 0; f < 3; ++f)
+        memset(fields[f] + 40, 0xA5, Guard);
+
+    while (LogReadLine(stream, line)) {
+        CheckGuard((unsigned char*)line + LogLineCapacity);
+        char code[3];
+        LogSplitLine(line, code, argument, LogLineCapacity);
+        CheckGuard((unsigned char*)argument + LogLineCapacity);
+        if (argument[0] != '\0' && strlen(argument) + 3 > strlen(line))
+            abort();
+        int count = -1;
+        if (LogParseLevels(argument, &count, flags, Levels) && (count < 0 || count > Levels))
+            abort();
+        CheckGuard((unsigned char*)(flags + Levels));
+        LogParseIniFields(argument, fields[0], fields[1], fields[2], 40);
+        for (int f = 0; f < 3; ++f)
+            CheckGuard((unsigned char*)fields[f] + 40);
+    }
+    fclose(stream);
+    return 0;
+}
