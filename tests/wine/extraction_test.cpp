@@ -10,47 +10,8 @@
 namespace {
 
 using fx::Bytes;
+using fx::BoxAnswerer;
 using fx::Entry;
-
-// Answers the "Fehler" boxes that the folder creation shows, from a second
-// thread, and remembers their texts.
-class BoxAnswerer {
-public:
-    BoxAnswerer() { thread_ = CreateThread(NULL, 0, Run, this, 0, NULL); }
-    ~BoxAnswerer() { Stop(); }
-    std::vector<std::string> Stop()
-    {
-        if (thread_) {
-            InterlockedExchange(&stop_, 1);
-            WaitForSingleObject(thread_, INFINITE);
-            CloseHandle(thread_);
-            thread_ = NULL;
-        }
-        return texts_;
-    }
-
-private:
-    static DWORD WINAPI Run(void* self)
-    {
-        BoxAnswerer* me = (BoxAnswerer*)self;
-        while (!me->stop_) {
-            HWND box = FindWindowA("#32770", "Fehler");
-            if (box && IsWindowVisible(box)) {
-                char text[200] = "";
-                GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-                me->texts_.push_back(text);
-                PostMessageA(box, WM_COMMAND, IDOK, 0);
-                while (IsWindow(box))
-                    Sleep(5);
-            }
-            Sleep(5);
-        }
-        return 0;
-    }
-    HANDLE thread_;
-    volatile LONG stop_ = 0;
-    std::vector<std::string> texts_;
-};
 
 const char FolderError[] = "Der gew\xE4hlte Pfad konnte nicht angelegt werden.";
 
@@ -162,14 +123,19 @@ TEST_F(Extraction, ASliceEndingAtAnEntrysEndClosesItAndTheNextStepOpensTheNext)
     EXPECT_EQ(entries[33].data, File("e33"));
 }
 
-TEST_F(Extraction, EmptyEntriesAreCreatedExceptAfterTheLastDataByte)
+TEST_F(Extraction, EmptyEntriesAreCreatedAlsoAfterTheLastDataByte)
 {
-    Expanded(fx::Archive({ { "x", fx::Filler(500, 8) }, { "hole", "" }, { "y", fx::Filler(500, 9) }, { "tail", "" } }));
+    Expanded(fx::Archive({ { "x", fx::Filler(500, 8) }, { "hole", "" }, { "y", fx::Filler(500, 9) },
+                           { "tail", "" }, { "sfx\\end", "" } }));
     ASSERT_EQ(0, ExtractAll());
     EXPECT_EQ("", File("hole"));
     EXPECT_EQ(fx::Filler(500, 9), File("y"));
-    EXPECT_FALSE(fx::Exists(target + "tail"));
-    EXPECT_EQ("NC x\r\nNC hole\r\nNC y\r\n", Log());
+    // The last slice ends with y's last byte; the empty files after it
+    // come with that step.
+    EXPECT_EQ("", File("tail"));
+    EXPECT_EQ("", File("sfx\\end"));
+    EXPECT_EQ("NC x\r\nNC hole\r\nNC y\r\nNC tail\r\nSD " + target + "sfx\r\nNC sfx\\end\r\n", Log());
+    EXPECT_EQ(0, gSetup.archivePresent);
 }
 
 TEST_F(Extraction, AnArchiveOfEmptyEntriesCreatesOnePerStep)
