@@ -70,3 +70,16 @@ foreach(src ${WINE_TESTS} ${E2E_TESTS})
         set_tests_properties(${kind}.${name} PROPERTIES ENVIRONMENT KOVRA_PREFIX_HOOK=${dir}/${name}.hook.sh)
     endif()
 endforeach()
+
+# The shortcuts read back by a Linux tool as well as through Wine's shell.
+add_test(NAME wine.lnkinfo COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/lnkinfo-check.sh $<TARGET_FILE:wine.start_menu_test>)
+
+# Tests whose prefix needs preparing (extra drives, host-side set-up) name
+# the hook that wine-run.sh runs on the fresh prefix before the test.
+function(kovra_prefix_hook test script)
+    if(TEST ${test})
+        set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT "KOVRA_PREFIX_HOOK=${script}")
+    endif()
+endfunction()
+kovra_prefix_hook(wine.drive_space_test ${CMAKE_SOURCE_DIR}/tests/wine/drives.sh)
+kovra_prefix_hook(e2e.target_page_test ${CMAKE_SOURCE_DIR}/tests/wine/drives.sh)

@@ -1,4 +1,107 @@
-// Placeholder until the uninstall registration is built.
+// The game's entry in the system's list of installed programs.
+#include <windows.h>
+
+#include "integration/install_log.h"
 #include "integration/integration.h"
-int RegisterUninstall(const char*, const char*, const char*) { return 1; }
-int RemoveUninstallEntry(const char*) { return 1; }
+#include "setup/setup_state.h"
+#include "support/bounded.h"
+
+namespace {
+
+const char kParentKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+
+enum { EntryKeyCapacity = 300 };
+
+// The key name must name one key right below Uninstall: an empty name
+// would address the Uninstall key itself, and a name with a backslash
+// creates parent keys that deleting the last one leaves behind.
+int EntryKeyName(char* entry, const char* keyName)
+{
+    if (keyName[0] == '\0')
+        return 0;
+    for (const char* p = keyName; *p; ++p)
+        if (*p == '\\')
+            return 0;
+    return CopyText(entry, EntryKeyCapacity, "Uninstall\\") && AppendText(entry, EntryKeyCapacity, keyName);
+}
+
+LONG CreateEntryKey(HKEY parent, const char* entry, HKEY* key, DWORD* disposition)
+{
+    *disposition = 0;
+    return RegCreateKeyExA(parent, entry, 0, (LPSTR)"", REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL,
+                           key, disposition);
+}
+
+void SetText(HKEY key, const char* name, const char* text)
+{
+    RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)text, (DWORD)lstrlenA(text) + 1);
+}
+
+}  // namespace
+
+int RegisterUninstall(const char* keyName, const char* displayText, const char* programFile)
+{
+    if (gSetup.platform == 0)
+        return 1;
+
+    // Not quoted, also when the folder has spaces: the uninstaller is
+    // started with this text as it stands.
+    char command[PathCapacity];
+    CopyText(command, sizeof command, gSetup.targetPath);
+    AppendText(command, sizeof command, programFile);
+
+    char entry[EntryKeyCapacity];
+    if (!EntryKeyName(entry, keyName))
+        return 0;
+    HKEY parent;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kParentKey, 0, KEY_READ | KEY_WRITE, &parent) != ERROR_SUCCESS)
+        return 0;
+    HKEY key;
+    DWORD disposition;
+    if (CreateEntryKey(parent, entry, &key, &disposition) != ERROR_SUCCESS) {
+        RegCloseKey(parent);
+        return 0;
+    }
+    if (disposition != REG_CREATED_NEW_KEY) {
+        // An entry of an earlier installation is replaced as a whole, so
+        // that none of its other values survive.
+        RegCloseKey(key);
+        RegDeleteKeyA(parent, entry);
+        if (CreateEntryKey(parent, entry, &key, &disposition) != ERROR_SUCCESS) {
+            RegCloseKey(parent);
+            return 0;
+        }
+        if (disposition != REG_CREATED_NEW_KEY) {
+            RegCloseKey(key);
+            RegCloseKey(parent);
+            return 0;
+        }
+    }
+    SetText(key, "DisplayName", displayText);
+    SetText(key, "UninstallString", command);
+    RegCloseKey(key);
+    RegCloseKey(parent);
+
+    LogRecord("RK", keyName);
+    return 1;
+}
+
+int RemoveUninstallEntry(const char* keyName)
+{
+    char entry[EntryKeyCapacity];
+    if (!EntryKeyName(entry, keyName))
+        return 0;
+    HKEY parent;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kParentKey, 0, KEY_READ | KEY_WRITE, &parent) != ERROR_SUCCESS)
+        return 0;
+    HKEY key;
+    DWORD disposition;
+    if (CreateEntryKey(parent, entry, &key, &disposition) != ERROR_SUCCESS) {
+        RegCloseKey(parent);
+        return 0;
+    }
+    RegCloseKey(key);
+    RegDeleteKeyA(parent, entry);
+    RegCloseKey(parent);
+    return 1;
+}

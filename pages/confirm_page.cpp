@@ -1,13 +1,66 @@
-// Placeholder until the confirmation page is built: goes straight on.
-#include "pages/pages.h"
-#include "setup/setup_state.h"
+// The confirmation page: the committed folder and the space figures, and
+// "INSTALL" to start.
+#include <windows.h>
+#include <string.h>
 
-INT_PTR CALLBACK ConfirmPageProc(HWND page, UINT message, WPARAM, LPARAM)
+#include "pages/drive_space.h"
+#include "pages/pages.h"
+#include "resources/resource_ids.h"
+#include "setup/setup_state.h"
+#include "support/bounded.h"
+
+enum {
+    DisplayWhole = 35,  // longer paths are shortened
+    DisplayKept = 17    // characters kept at each end of a shortened path
+};
+
+// The path whole when it fits the label, else its two ends around "...".
+static void ShortenForDisplay(const char* path, char* display, size_t capacity)
+{
+    size_t length = strlen(path);
+    if (length <= DisplayWhole) {
+        CopyText(display, capacity, path);
+        return;
+    }
+    char head[DisplayKept + 1];
+    CopyText(head, sizeof head, path);
+    CopyText(display, capacity, head);
+    AppendText(display, capacity, "...");
+    AppendText(display, capacity, path + length - DisplayKept);
+}
+
+static void OnInit(HWND page)
+{
+    PreparePage(page);
+    SetDlgItemTextA(page, IDC_CONFIRM_TEXT, "Klicken Sie auf INSTALL, um die Installation zu starten.");
+    char display[DisplayKept * 2 + 4];
+    ShortenForDisplay(gSetup.targetPath, display, sizeof display);
+    SetDlgItemTextA(page, IDC_TARGET_DISPLAY, display);
+
+    char root[4] = { gSetup.targetPath[0], ':', '\\', '\0' };
+    DWORD freeKB = FreeSpaceKB(root);
+    EnablePageButton(page, IDC_NEXT, freeKB >= SpaceNeededKB());
+    FillSpaceLabels(page, freeKB, gSetup.targetPath[0]);
+}
+
+INT_PTR CALLBACK ConfirmPageProc(HWND page, UINT message, WPARAM wParam, LPARAM)
 {
     if (message == WM_INITDIALOG) {
-        PreparePage(page);
-        gSetup.page = PageProgress;
-        EndDialog(page, 1);
+        OnInit(page);
+        return TRUE;
     }
-    return FALSE;
+    if (message != WM_COMMAND)
+        return FALSE;
+    if (IsPlainCommand(wParam, IDC_NEXT)) {
+        EndDialog(page, 1);
+        gSetup.page = PageProgress;
+    } else if (IsPlainCommand(wParam, IDC_BACK)) {
+        EndDialog(page, 1);
+        gSetup.page = PageTarget;
+    } else if (IsPlainCommand(wParam, IDC_CANCEL)) {
+        EndDialog(page, 0);
+    } else {
+        return FALSE;
+    }
+    return TRUE;
 }

@@ -1,13 +1,149 @@
-// Placeholder until the target folder page is built: goes straight on.
-#include "pages/pages.h"
-#include "setup/setup_state.h"
+// The target folder page: the user types or browses for the folder, sees the
+// space needed and free, and commits the folder with "Weiter".
+#include <windows.h>
+#include <shlobj.h>
+#include <string.h>
 
-INT_PTR CALLBACK TargetPageProc(HWND page, UINT message, WPARAM, LPARAM)
+#include "pages/drive_space.h"
+#include "pages/pages.h"
+#include "resources/resource_ids.h"
+#include "setup/driver.h"
+#include "setup/setup_state.h"
+#include "support/bounded.h"
+#include "support/file_object.h"
+
+static const char PageText[] = "Bitte w\xE4hlen Sie den Zielpfad.";
+static const char BrowseTitle[] = "Bitte w\xE4hlen Sie den Zielpfad:";
+static const char AlreadyInstalled[] =
+    "In dieses Verzeichnis wurde bereits ein Programm installiert!\n"
+    "Bitte w\xE4hlen Sie ein anderes Verzeichnis.";
+
+// The edited text, read afresh on every change.
+static char scratch[PathCapacity];
+
+static int EndsInBackslash(const char* text)
+{
+    size_t length = strlen(text);
+    return length > 0 && text[length - 1] == '\\';
+}
+
+// Whether text, with the backslash that committing adds, fits targetPath.
+// A longer text would be cut to a different folder, so it is never committed.
+static int FitsTargetPath(const char* text)
+{
+    size_t length = strlen(text) + (EndsInBackslash(text) ? 0 : 1);
+    return length < sizeof gSetup.targetPath;
+}
+
+static void OnEditChange(HWND page)
+{
+    GetDlgItemTextA(page, IDC_TARGET_EDIT, scratch, sizeof scratch);
+    EnablePageButton(page, IDC_NEXT, CheckTargetDrive(scratch) && FitsTargetPath(scratch));
+    FillSpaceLabels(page, FreeSpaceOfLetter(scratch[0]), scratch[0]);
+}
+
+static void OnInit(HWND page)
+{
+    PreparePage(page);
+    SetDlgItemTextA(page, IDC_TARGET_TEXT, PageText);
+    // Typing stops where targetPath ends; committing checks again, since
+    // text can also arrive by other ways than the keyboard.
+    SendDlgItemMessageA(page, IDC_TARGET_EDIT, EM_LIMITTEXT, sizeof gSetup.targetPath - 1, 0);
+    SetDlgItemTextA(page, IDC_TARGET_EDIT, gSetup.targetPath);  // runs OnEditChange once
+
+    // The page opens on the stored target as it is, without the drive tests.
+    char root[4] = { gSetup.targetPath[0], ':', '\\', '\0' };
+    DWORD freeKB = FreeSpaceKB(root);
+    EnablePageButton(page, IDC_NEXT, freeKB >= SpaceNeededKB());
+    FillSpaceLabels(page, freeKB, gSetup.targetPath[0]);
+}
+
+// Fills folder with the full path the user chose; 0 when cancelled or when
+// the choice has no file-system path.
+static int BrowseForFolder(HWND page, char* folder)
+{
+    BROWSEINFOA info;
+    ZeroMemory(&info, sizeof info);
+    info.hwndOwner = page;
+    info.pidlRoot = NULL;  // the desktop
+    info.pszDisplayName = scratch;
+    info.lpszTitle = BrowseTitle;
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN;
+    LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+    if (!chosen)
+        return 0;
+    int found = SHGetPathFromIDListA(chosen, folder) && folder[0] != '\0';
+    CoTaskMemFree(chosen);
+    return found;
+}
+
+static void OnBrowse(HWND page)
+{
+    char folder[PathCapacity];  // SHGetPathFromIDListA fills up to MAX_PATH
+    if (BrowseForFolder(page, folder)) {
+        // Browsing adds the product folder; a drive root has its backslash.
+        char target[TextCapacity];
+        CopyText(target, sizeof target, folder);
+        int fits = EndsInBackslash(folder) || AppendText(target, sizeof target, "\\");
+        fits = fits && AppendText(target, sizeof target, PRODUCT_NAME "\\");
+        if (fits)
+            CopyText(gSetup.targetPath, sizeof gSetup.targetPath, target);
+        else
+            CopyText(folder, sizeof folder, gSetup.targetPath);
+    } else {
+        CopyText(folder, sizeof folder, gSetup.targetPath);
+    }
+    SetDlgItemTextA(page, IDC_TARGET_EDIT, gSetup.targetPath);  // replaces typed text
+    EnablePageButton(page, IDC_NEXT, CheckTargetDrive(folder));
+    FillSpaceLabels(page, FreeSpaceOfLetter(gSetup.targetPath[0]), gSetup.targetPath[0]);
+}
+
+static void OnNext(HWND page)
+{
+    GetDlgItemTextA(page, IDC_TARGET_EDIT, scratch, sizeof scratch);
+    if (!FitsTargetPath(scratch))
+        return;
+    CopyText(gSetup.targetPath, sizeof gSetup.targetPath, scratch);
+    if (!EndsInBackslash(gSetup.targetPath))
+        AppendText(gSetup.targetPath, sizeof gSetup.targetPath, "\\");
+
+    // A log left by an earlier installation belongs to its uninstaller.
+    char logPath[PathCapacity];
+    CopyText(logPath, sizeof logPath, gSetup.targetPath);
+    AppendText(logPath, sizeof logPath, "deinst.log");
+    FileObject log;
+    log.Open(logPath, FileModeRead);
+    if (log.IsOpen()) {
+        MessageBoxA(page, AlreadyInstalled, "Mitteilung", MB_OK);
+        log.Close();
+        return;
+    }
+    log.Close();
+    EndDialog(page, 1);
+    gSetup.page = PageConfirm;
+}
+
+INT_PTR CALLBACK TargetPageProc(HWND page, UINT message, WPARAM wParam, LPARAM)
 {
     if (message == WM_INITDIALOG) {
-        PreparePage(page);
-        gSetup.page = PageConfirm;
-        EndDialog(page, 1);
+        OnInit(page);
+        return TRUE;
     }
-    return FALSE;
+    if (message != WM_COMMAND)
+        return FALSE;
+    if (wParam == MAKEWPARAM(IDC_TARGET_EDIT, EN_CHANGE)) {
+        OnEditChange(page);
+    } else if (IsPlainCommand(wParam, IDC_BROWSE)) {
+        OnBrowse(page);
+    } else if (IsPlainCommand(wParam, IDC_NEXT)) {
+        OnNext(page);
+    } else if (IsPlainCommand(wParam, IDC_BACK)) {
+        EndDialog(page, 1);
+        gSetup.page = PageWelcome;
+    } else if (IsPlainCommand(wParam, IDC_CANCEL)) {
+        EndDialog(page, 0);
+    } else {
+        return FALSE;
+    }
+    return TRUE;
 }

@@ -177,6 +177,105 @@ bool WaitMessageBox(const App& app, MessageBox* box, DWORD timeoutMs)
     return true;
 }
 
+HWND WaitDialog(const App& app, const int* ids, DWORD timeoutMs)
+{
+    return Find(app.info.dwProcessId, ids, true, timeoutMs);
+}
+
+namespace {
+
+// A TVITEMA and its text buffer inside the process that owns the tree.
+struct RemoteItem {
+    HANDLE process;
+    char* block;
+};
+
+bool OpenRemoteItem(HWND tree, RemoteItem* remote)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(tree, &pid);
+    remote->process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!remote->process)
+        return false;
+    remote->block = (char*)VirtualAllocEx(remote->process, NULL, 4096, MEM_COMMIT, PAGE_READWRITE);
+    if (!remote->block) {
+        CloseHandle(remote->process);
+        return false;
+    }
+    return true;
+}
+
+void CloseRemoteItem(RemoteItem* remote)
+{
+    VirtualFreeEx(remote->process, remote->block, 0, MEM_RELEASE);
+    CloseHandle(remote->process);
+}
+
+}  // namespace
+
+std::string TreeItemText(HWND tree, HTREEITEM item)
+{
+    RemoteItem remote;
+    if (!OpenRemoteItem(tree, &remote))
+        return std::string();
+    TVITEMA query;
+    ZeroMemory(&query, sizeof query);
+    query.mask = TVIF_TEXT | TVIF_HANDLE;
+    query.hItem = item;
+    query.pszText = remote.block + 1024;
+    query.cchTextMax = 1024;
+    std::string text;
+    char buffer[1024];
+    SIZE_T moved = 0;
+    if (WriteProcessMemory(remote.process, remote.block, &query, sizeof query, &moved) &&
+        SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)remote.block) &&
+        ReadProcessMemory(remote.process, remote.block, &query, sizeof query, &moved) &&
+        ReadProcessMemory(remote.process, query.pszText, buffer, sizeof buffer, &moved)) {
+        buffer[sizeof buffer - 1] = '\0';
+        text = buffer;
+    }
+    CloseRemoteItem(&remote);
+    return text;
+}
+
+namespace {
+
+HTREEITEM FirstChild(HWND tree, HTREEITEM parent)
+{
+    if (!parent)
+        return (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+    SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, (LPARAM)parent);
+    return (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)parent);
+}
+
+HTREEITEM NextSibling(HWND tree, HTREEITEM item)
+{
+    return (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)item);
+}
+
+}  // namespace
+
+HTREEITEM TreeChild(HWND tree, HTREEITEM parent, const char* part)
+{
+    for (HTREEITEM item = FirstChild(tree, parent); item; item = NextSibling(tree, item))
+        if (TreeItemText(tree, item).find(part) != std::string::npos)
+            return item;
+    return NULL;
+}
+
+std::vector<std::string> TreeChildren(HWND tree, HTREEITEM parent)
+{
+    std::vector<std::string> texts;
+    for (HTREEITEM item = FirstChild(tree, parent); item; item = NextSibling(tree, item))
+        texts.push_back(TreeItemText(tree, item));
+    return texts;
+}
+
+bool TreeSelect(HWND tree, HTREEITEM item)
+{
+    return SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item) != 0;
+}
+
 void Answer(const MessageBox& box)
 {
     Click(box.window, IDOK);

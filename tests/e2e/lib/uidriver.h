@@ -6,6 +6,7 @@
 #define KOVRA_UIDRIVER_H
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 #include <vector>
@@ -55,6 +56,21 @@ struct MessageBox {
 bool WaitMessageBox(const App& app, MessageBox* box, DWORD timeoutMs = 10000);
 // Presses the box's OK button.
 void Answer(const MessageBox& box);
+
+// Waits for a dialog of the program that has a caption and every control of
+// ids (terminated by 0), such as the shell's folder browser.
+HWND WaitDialog(const App& app, const int* ids, DWORD timeoutMs = 10000);
+
+// Tree views of another process (the folder browser's folder tree).
+// The text of item, read through the owning process's memory.
+std::string TreeItemText(HWND tree, HTREEITEM item);
+// The child of parent (NULL: a root item) whose text contains part; the
+// parent is expanded first so that its children exist. NULL when none does.
+HTREEITEM TreeChild(HWND tree, HTREEITEM parent, const char* part);
+// Every child text of parent (NULL: the roots), expanding it first.
+std::vector<std::string> TreeChildren(HWND tree, HTREEITEM parent);
+// Makes item the selected one, as a click on it would.
+bool TreeSelect(HWND tree, HTREEITEM item);
 
 // Copies exe to copy with its TEMPLATE 144 resource changed.
 bool CopyWithPayload(const char* exe, const char* copy, const void* data, DWORD size);

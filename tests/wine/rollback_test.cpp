@@ -1,0 +1,322 @@
+// The rollback on hand-written install logs: every record code, the stops,
+// the level removal, and records that must not reach outside their folder.
+#include <gtest/gtest.h>
+
+#include "integration/integration.h"
+#include "setup/setup_state.h"
+#include "tests/wine/integration_support.h"
+
+using namespace itest;
+
+namespace {
+
+const char kBase[] = "C:\\rb";
+const char kTarget[] = "C:\\rb\\Spiele\\Kovra Rendo Cup\\";
+const char kEntry[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZKKovraRendoCup_V1";
+
+class Rollback : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        memset(&gSetup, 0, sizeof gSetup);
+        RemoveTree(kBase);
+        MakeFolders(kBase);
+        Target(kTarget);
+        strcpy(gSetup.windowsDir, "C:\\rb\\win");
+        MakeFolders(gSetup.windowsDir);
+    }
+    void TearDown() override
+    {
+        if (gSetup.logFile)
+            fclose(gSetup.logFile);
+        gSetup.logFile = NULL;
+        SetCurrentDirectoryA("C:\\");
+        RemoveTree(kBase);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kEntry);
+    }
+    void Target(const std::string& target)
+    {
+        strcpy(gSetup.targetPath, target.c_str());
+        strcpy(gSetup.logPath, (target + "deinst.log").c_str());
+        strcpy(gSetup.stagedPath, (target + "temp.un_").c_str());
+        strcpy(gSetup.archivePath, (target + "temp.uni").c_str());
+    }
+    // Writes the log as the setup leaves it: CR LF lines, PN last.
+    void WriteLog(const std::vector<std::string>& lines, const char* end = "\r\n")
+    {
+        MakeFolders(gSetup.targetPath);
+        std::string text;
+        for (const std::string& line : lines)
+            text += line + end;
+        WriteBytes(gSetup.logPath, text);
+        gSetup.logOpened = 1;
+    }
+    std::string T(const char* name) { return std::string(gSetup.targetPath) + name; }
+};
+
+std::string ProfileText(const char* file, const char* section, const char* key)
+{
+    char value[100];
+    GetPrivateProfileStringA(section, key, "<absent>", value, sizeof value, file);
+    return value;
+}
+
+TEST_F(Rollback, UndoesEveryRecordFromTheLastLineBack)
+{
+    std::string programs = ProgramsFolder();
+    std::string menu = programs + "\\Kovra Rendo Cup";
+    MakeFolders(T("data"));
+    WriteBytes(T("kovra.exe"), "MZ");
+    WriteBytes(T("data\\level.dat"), "1");
+    WriteBytes(T("temp.un_"), "SZDD");
+    WriteBytes(T("temp.uni"), "archive");
+    gSetup.stagedPresent = gSetup.archivePresent = 1;
+    MakeFolders(menu);
+    WriteBytes(menu + "\\Kovra Rendo Cup.lnk", "L");
+    WriteBytes(menu + "\\Entferne Kovra Rendo Cup.lnk", "L");
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, kEntry, &key));
+    RegCloseKey(key);
+    WriteBytes("C:\\rb\\win\\kovra.tmp", "t");
+    WriteProfileStringA("windows", "ScreenSaverActive", "1");
+    WritePrivateProfileStringA("BOOT", "SCRNSAVE.EXE", "nebel.scr", "system.ini");
+    WritePrivateProfileStringA("Kovra", "Highscore", "10", "C:\\rb\\game.ini");
+    WritePrivateProfileStringA("Kovra", "Name", "Ada", "C:\\rb\\game.ini");
+    ProgmanServer progman;
+
+    WriteLog({ "ID 3 0 1 1",
+               "NC kovra.exe",
+               "SD " + T("data"),
+               "NC data\\level.dat",
+               "CI " + menu,
+               "CL " + menu + "\\Kovra Rendo Cup.lnk",
+               "CL " + menu + "\\Entferne Kovra Rendo Cup.lnk",
+               "PG Kovra Rendo Cup",
+               "RK ZKKovraRendoCup_V1",
+               "WC kovra.tmp",
+               "IS",
+               "IN [C:\\rb\\game.ini][Kovra][Highscore]",
+               "PN Kovra Rendo Cup" });
+    EXPECT_EQ(1, RunRollback());
+
+    // Files before their folders, shortcuts before the menu folder, the log,
+    // then the two created levels; the existing level C:\rb stays.
+    EXPECT_FALSE(Exists(menu));
+    EXPECT_FALSE(Exists("C:\\rb\\Spiele"));
+    std::vector<std::string> left = { "game.ini (" + std::to_string(ReadBytes("C:\\rb\\game.ini").size()) + ")", "win\\" };
+    EXPECT_EQ(left, ListTree(kBase));
+    EXPECT_EQ(0, gSetup.stagedPresent);
+    EXPECT_EQ(0, gSetup.archivePresent);
+    EXPECT_TRUE(gSetup.logFile == NULL);
+
+    HKEY entry;
+    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyA(HKEY_LOCAL_MACHINE, kEntry, &entry));
+    std::vector<std::string> sent = { Command("[DeleteGroup(\x1CKovra Rendo Cup\x1C)]") };
+    EXPECT_EQ(sent, progman.commands());
+    // The screen-saver keys stay, emptied; the IN key goes, its neighbour stays.
+    EXPECT_EQ("", ProfileText("win.ini", "windows", "ScreenSaverActive"));
+    EXPECT_EQ("", ProfileText("system.ini", "BOOT", "SCRNSAVE.EXE"));
+    EXPECT_EQ("<absent>", ProfileText("C:\\rb\\game.ini", "Kovra", "Highscore"));
+    EXPECT_EQ("Ada", ProfileText("C:\\rb\\game.ini", "Kovra", "Name"));
+}
+
+TEST_F(Rollback, WithoutALogOnlyTheTemporaryFilesGo)
+{
+    MakeFolders(kTarget);
+    WriteBytes(T("temp.un_"), "SZDD");
+    WriteBytes(T("keep.txt"), "k");
+    gSetup.stagedPresent = 1;
+    gSetup.levelCount = 2;
+    gSetup.createdLevels[0] = gSetup.createdLevels[1] = 1;
+    EXPECT_EQ(1, RunRollback());
+    EXPECT_EQ(0, gSetup.stagedPresent);
+    std::vector<std::string> left = { "Spiele\\", "Spiele\\Kovra Rendo Cup\\", "Spiele\\Kovra Rendo Cup\\keep.txt (1)", "win\\" };
+    EXPECT_EQ(left, ListTree(kBase));
+}
+
+TEST_F(Rollback, StreamsAStageLeftOpenAreClosedSoTheirFilesGo)
+{
+    WriteLog({ "ID 3 0 1 1", "NC kovra.exe", "PN Kovra Rendo Cup" });
+    gSetup.stagedFile = fopen(T("temp.un_").c_str(), "wb");
+    gSetup.archiveOut = fopen(T("temp.uni").c_str(), "wb");
+    gSetup.entryFile = fopen(T("kovra.exe").c_str(), "wb");
+    ASSERT_TRUE(gSetup.stagedFile && gSetup.archiveOut && gSetup.entryFile);
+    fputs("half", gSetup.entryFile);
+    gSetup.stagedPresent = gSetup.archivePresent = 1;
+    EXPECT_EQ(1, RunRollback());
+    EXPECT_TRUE(gSetup.stagedFile == NULL && gSetup.archiveOut == NULL && gSetup.entryFile == NULL);
+    EXPECT_FALSE(Exists("C:\\rb\\Spiele"));
+}
+
+TEST_F(Rollback, ALogThatIsGoneOrEmptyStopsIt)
+{
+    MakeFolders(kTarget);
+    gSetup.logOpened = 1;
+    EXPECT_EQ(0, RunRollback());
+    WriteLog({});
+    EXPECT_EQ(0, RunRollback());
+    EXPECT_TRUE(Exists(gSetup.logPath));
+    EXPECT_TRUE(IsFolder(kTarget));
+}
+
+TEST_F(Rollback, ALevelCountAbove150StopsAtTheFirstLineWithTheLogLeft)
+{
+    WriteLog({ "ID 151 0 1 1", "NC kovra.exe", "PN Kovra Rendo Cup" });
+    WriteBytes(T("kovra.exe"), "MZ");
+    EXPECT_EQ(0, RunRollback());
+    fclose(gSetup.logFile);
+    gSetup.logFile = NULL;
+    // The later lines were undone; the log and every level stay.
+    EXPECT_FALSE(Exists(T("kovra.exe")));
+    EXPECT_TRUE(Exists(gSetup.logPath));
+    EXPECT_TRUE(IsFolder(kTarget));
+}
+
+TEST_F(Rollback, OnlyTheLevelsThisRunCreatedGo)
+{
+    WriteLog({ "ID 3 0 0 1", "PN Kovra Rendo Cup" });
+    EXPECT_EQ(1, RunRollback());
+    EXPECT_FALSE(Exists(kTarget));
+    EXPECT_TRUE(IsFolder("C:\\rb\\Spiele"));
+
+    // Every level created, down from the drive root: all go, deepest first.
+    Target("C:\\krc1\\krc2\\krc3\\");
+    WriteLog({ "ID 3 1 1 1", "PN Kovra Rendo Cup" });
+    EXPECT_EQ(1, RunRollback());
+    EXPECT_FALSE(Exists("C:\\krc1"));
+}
+
+TEST_F(Rollback, AUsersOwnFileKeepsItsFolderAndTheOnesAbove)
+{
+    WriteLog({ "ID 3 0 1 1", "NC kovra.exe", "PN Kovra Rendo Cup" });
+    WriteBytes(T("kovra.exe"), "MZ");
+    WriteBytes(T("spielstand.sav"), "mine");
+    EXPECT_EQ(1, RunRollback());
+    std::vector<std::string> left = { "Spiele\\", "Spiele\\Kovra Rendo Cup\\", "Spiele\\Kovra Rendo Cup\\spielstand.sav (4)", "win\\" };
+    EXPECT_EQ(left, ListTree(kBase));
+}
+
+TEST_F(Rollback, ALogWithBareLineFeedsReadsTheSame)
+{
+    WriteLog({ "ID 3 0 1 1", "NC kovra.exe", "PN Kovra Rendo Cup" }, "\n");
+    WriteBytes(T("kovra.exe"), "MZ");
+    EXPECT_EQ(1, RunRollback());
+    EXPECT_FALSE(Exists("C:\\rb\\Spiele"));
+}
+
+TEST_F(Rollback, FileRecordsThatWouldLeaveTheirFolderArePassedOver)
+{
+    MakeFolders(kTarget);
+    WriteBytes("C:\\rb\\Spiele\\up.txt", "u");
+    WriteBytes("C:\\rb\\outside.txt", "o");
+    WriteBytes("C:\\rb\\win\\ok.tmp", "w");
+    MakeFolders(T("data"));
+    WriteBytes(T("data\\ok.txt"), "d");
+    WriteBytes(T("data\\inside.txt"), "i");
+    WriteBytes(T("plain.txt"), "p");
+    WriteLog({ "ID 3 0 0 0",
+               "NC ..\\up.txt",
+               "NC data\\..\\..\\up.txt",
+               "NC .. \\up.txt",
+               "NC ...\\up.txt",
+               "NC data/../../up.txt",
+               "NC C:\\rb\\outside.txt",
+               "NC \\rb\\outside.txt",
+               "NC C:..\\up.txt",
+               "NC plain.txt:stream",
+               "NC data\\..\\data\\inside.txt",
+               "NC data\\\\inside.txt",
+               "NC ",
+               "NC data\\ok.txt",
+               "WC ..\\outside.txt",
+               "WC ok.tmp",
+               "PN Kovra Rendo Cup" });
+    EXPECT_EQ(1, RunRollback());
+    EXPECT_TRUE(Exists("C:\\rb\\Spiele\\up.txt"));
+    EXPECT_TRUE(Exists("C:\\rb\\outside.txt"));
+    EXPECT_TRUE(Exists(T("data\\inside.txt")));
+    EXPECT_TRUE(Exists(T("plain.txt")));
+    EXPECT_FALSE(Exists(T("data\\ok.txt")));
+    EXPECT_FALSE(Exists("C:\\rb\\win\\ok.tmp"));
+}
+
+TEST_F(Rollback, LevelFlagsAreMatchedToTheTargetFromTheShallowestLevel)
+{
+    // Both records disagree with this three-level target, whose levels all
+    // existed and are empty: taken from the deepest level they would remove
+    // folders the run never made.
+    WriteLog({ "ID 3 1", "PN Kovra Rendo Cup" });
+    EXPECT_EQ(1, RunRollback());
+    EXPECT_TRUE(IsFolder(kTarget));
+    WriteLog({ "ID 5 1 1 1 1 1", "PN Kovra Rendo Cup" });
+    EXPECT_EQ(1, RunRollback());
+    EXPECT_TRUE(IsFolder(kTarget));
+}
+
+TEST_F(Rollback, MoreLevelsThanTheTableHoldsKeepsTheDeepestFlags)
+{
+    // 121 levels of which the deepest five were created.
+    std::string target = "C:\\";
+    std::string flags;
+    for (int i = 0; i < 121; ++i) {
+        target += i == 0 ? "rb\\" : "a\\";
+        flags += i < 116 ? " 0" : " 1";
+    }
+    ASSERT_LT(target.size(), (size_t)TextCapacity);
+    Target(target);
+    WriteLog({ "ID 121" + flags, "PN Kovra Rendo Cup" });
+    std::string deepestKept = target;
+    for (int i = 0; i < 5; ++i)
+        deepestKept = deepestKept.substr(0, deepestKept.rfind('\\', deepestKept.size() - 2) + 1);
+    EXPECT_EQ(1, RunRollback());
+    EXPECT_TRUE(IsFolder(deepestKept));
+    EXPECT_FALSE(Exists(deepestKept + "a"));
+    EXPECT_EQ(MaxCreatedLevels, gSetup.levelCount);
+}
+
+TEST_F(Rollback, AnINRecordWithoutThreeNamesStopsItUntouched)
+{
+    WritePrivateProfileStringA("Kovra", "Highscore", "10", "C:\\rb\\game.ini");
+    WriteLog({ "ID 3 0 1 1", "IN [C:\\rb\\game.ini][Kovra]", "NC kovra.exe", "PN Kovra Rendo Cup" });
+    WriteBytes(T("kovra.exe"), "MZ");
+    EXPECT_EQ(0, RunRollback());
+    fclose(gSetup.logFile);
+    gSetup.logFile = NULL;
+    EXPECT_EQ("10", ProfileText("C:\\rb\\game.ini", "Kovra", "Highscore"));
+    EXPECT_FALSE(Exists(T("kovra.exe")));
+    EXPECT_TRUE(Exists(gSetup.logPath));
+
+    // Without a key name the system would drop the whole section.
+    EXPECT_EQ(0, DeleteIniEntry("[C:\\rb\\game.ini][Kovra][]"));
+    EXPECT_EQ(0, DeleteIniEntry("[][Kovra][Highscore]"));
+    EXPECT_EQ("10", ProfileText("C:\\rb\\game.ini", "Kovra", "Highscore"));
+    EXPECT_EQ(1, DeleteIniEntry("junk[C:\\rb\\game.ini] [Kovra]-[Highscore][extra]"));
+    EXPECT_EQ("<absent>", ProfileText("C:\\rb\\game.ini", "Kovra", "Highscore"));
+}
+
+LRESULT CALLBACK PlainWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST(ScreenSaver, AnOpenDisplayPropertiesWindowIsClosedFirst)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = PlainWindow;
+    windowClass.hInstance = GetModuleHandleA(NULL);
+    windowClass.lpszClassName = "KovraPropertiesStandIn";
+    RegisterClassA(&windowClass);
+    for (const char* title : { "Eigenschaften von Anzeige", "Display Properties" }) {
+        SCOPED_TRACE(title);
+        HWND window = CreateWindowA("KovraPropertiesStandIn", title, WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                                    NULL, NULL, GetModuleHandleA(NULL), NULL);
+        ASSERT_TRUE(window != NULL);
+        EXPECT_EQ(1, ResetScreenSaver());
+        EXPECT_FALSE(IsWindow(window));
+    }
+    BOOL active = TRUE;
+    SystemParametersInfoA(SPI_GETSCREENSAVEACTIVE, 0, &active, 0);
+    EXPECT_FALSE(active);
+}
+
+}  // namespace

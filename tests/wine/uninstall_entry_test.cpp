@@ -1,0 +1,205 @@
+// The uninstall entry under HKLM, written and removed against Wine's registry.
+#include <gtest/gtest.h>
+
+#include "integration/integration.h"
+#include "setup/setup_state.h"
+#include "tests/wine/integration_support.h"
+
+using namespace itest;
+
+namespace {
+
+const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const char kEntry[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZKKovraRendoCup_V1";
+
+struct Value {
+    DWORD type;
+    std::string bytes;  // as stored, the zero included
+};
+
+bool KeyExists(const char* path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// Every value of the key by name.
+std::vector<std::pair<std::string, Value>> Values(const char* path)
+{
+    std::vector<std::pair<std::string, Value>> out;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return out;
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        DWORD nameSize = sizeof name;
+        BYTE data[1024];
+        DWORD dataSize = sizeof data;
+        DWORD type;
+        if (RegEnumValueA(key, i, name, &nameSize, NULL, &type, data, &dataSize) != ERROR_SUCCESS)
+            break;
+        out.push_back({ name, { type, std::string((char*)data, dataSize) } });
+    }
+    RegCloseKey(key);
+    std::sort(out.begin(), out.end(),
+              [](const std::pair<std::string, Value>& a, const std::pair<std::string, Value>& b) { return a.first < b.first; });
+    return out;
+}
+
+void DeleteEntry(const char* path)
+{
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(path) + "\\Sub").c_str());
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, path);
+}
+
+std::string Sz(const std::string& text)
+{
+    return std::string(text.c_str(), text.size() + 1);
+}
+
+class Uninstall : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        memset(&gSetup, 0, sizeof gSetup);
+        DeleteEntry(kEntry);
+        ASSERT_FALSE(KeyExists(kEntry));
+        CreateDirectoryA("C:\\kovra-test", NULL);
+        logPath = "C:\\kovra-test\\deinst.log";
+        gSetup.logFile = fopen(logPath.c_str(), "wt");
+        ASSERT_TRUE(gSetup.logFile != NULL);
+    }
+    void TearDown() override
+    {
+        if (gSetup.logFile)
+            fclose(gSetup.logFile);
+        DeleteEntry(kEntry);
+        RemoveTree("C:\\kovra-test");
+    }
+    std::string Log()
+    {
+        fclose(gSetup.logFile);
+        gSetup.logFile = NULL;
+        return ReadBytes(logPath);
+    }
+    int Register()
+    {
+        return RegisterUninstall("ZKKovraRendoCup_V1", "Entferne Kovra Rendo Cup", "uninst.exe");
+    }
+
+    std::string logPath;
+};
+
+TEST_F(Uninstall, WritesBothTextsUnquotedAndLogsRK)
+{
+    for (unsigned char platform = 1; platform <= 2; ++platform) {
+        SCOPED_TRACE(platform);
+        gSetup.platform = platform;
+        strcpy(gSetup.targetPath, "C:\\Program Files\\Kovra Rendo Cup\\");
+        EXPECT_EQ(1, Register());
+        auto values = Values(kEntry);
+        ASSERT_EQ(2u, values.size());
+        EXPECT_EQ("DisplayName", values[0].first);
+        EXPECT_EQ((DWORD)REG_SZ, values[0].second.type);
+        EXPECT_EQ(Sz("Entferne Kovra Rendo Cup"), values[0].second.bytes);
+        EXPECT_EQ("UninstallString", values[1].first);
+        EXPECT_EQ((DWORD)REG_SZ, values[1].second.type);
+        EXPECT_EQ(Sz("C:\\Program Files\\Kovra Rendo Cup\\uninst.exe"), values[1].second.bytes);
+        EXPECT_EQ("RK ZKKovraRendoCup_V1\r\n", Log());
+        DeleteEntry(kEntry);
+        gSetup.logFile = fopen(logPath.c_str(), "wt");
+    }
+}
+
+TEST_F(Uninstall, AnEarlierEntryIsReplacedAsAWhole)
+{
+    gSetup.platform = 2;
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, kEntry, &key));
+    RegSetValueExA(key, "Publisher", 0, REG_SZ, (const BYTE*)"old", 4);
+    RegSetValueExA(key, "UninstallString", 0, REG_SZ, (const BYTE*)"C:\\Alt\\uninst.exe", 18);
+    RegCloseKey(key);
+
+    strcpy(gSetup.targetPath, "D:\\Spiele\\KRC\\");
+    EXPECT_EQ(1, Register());
+    auto values = Values(kEntry);
+    ASSERT_EQ(2u, values.size());
+    EXPECT_EQ("DisplayName", values[0].first);
+    EXPECT_EQ(Sz("D:\\Spiele\\KRC\\uninst.exe"), values[1].second.bytes);
+    EXPECT_EQ("RK ZKKovraRendoCup_V1\r\n", Log());
+}
+
+TEST_F(Uninstall, InstallingTwiceLeavesOneEntryNamingTheSecondFolder)
+{
+    gSetup.platform = 1;
+    strcpy(gSetup.targetPath, "C:\\Erste\\");
+    EXPECT_EQ(1, Register());
+    strcpy(gSetup.targetPath, "C:\\Zweite Wahl\\");
+    EXPECT_EQ(1, Register());
+    auto values = Values(kEntry);
+    ASSERT_EQ(2u, values.size());
+    EXPECT_EQ(Sz("C:\\Zweite Wahl\\uninst.exe"), values[1].second.bytes);
+    EXPECT_EQ("RK ZKKovraRendoCup_V1\r\nRK ZKKovraRendoCup_V1\r\n", Log());
+}
+
+TEST_F(Uninstall, AnEntryThatCannotBeDeletedIsLeftAndNotLogged)
+{
+    // A key with a sub-key of its own cannot be deleted in one call.
+    gSetup.platform = 2;
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, (std::string(kEntry) + "\\Sub").c_str(), &key));
+    RegCloseKey(key);
+    strcpy(gSetup.targetPath, "C:\\Spiele\\");
+    EXPECT_EQ(0, Register());
+    EXPECT_TRUE(KeyExists((std::string(kEntry) + "\\Sub").c_str()));
+    EXPECT_TRUE(Values(kEntry).empty());
+    EXPECT_EQ("", Log());
+}
+
+TEST_F(Uninstall, Platform0WritesNothing)
+{
+    gSetup.platform = 0;
+    strcpy(gSetup.targetPath, "C:\\Spiele\\");
+    EXPECT_EQ(1, Register());
+    EXPECT_FALSE(KeyExists(kEntry));
+    EXPECT_EQ("", Log());
+}
+
+TEST_F(Uninstall, RemovingLeavesNoKeyWhetherOrNotOneWasThere)
+{
+    gSetup.platform = 2;
+    strcpy(gSetup.targetPath, "C:\\Spiele\\");
+    ASSERT_EQ(1, Register());
+    EXPECT_EQ(1, RemoveUninstallEntry("ZKKovraRendoCup_V1"));
+    EXPECT_FALSE(KeyExists(kEntry));
+    EXPECT_EQ(1, RemoveUninstallEntry("ZKKovraRendoCup_V1"));
+    EXPECT_FALSE(KeyExists(kEntry));
+    EXPECT_TRUE(KeyExists(kUninstallKey));
+}
+
+TEST_F(Uninstall, AKeyNameThatIsNotOneKeyBelowUninstallIsRefused)
+{
+    // Names come back from the log. An empty one would address the Uninstall
+    // key itself; one with a backslash would leave its parent key behind.
+    HKEY key;
+    std::string probe = std::string(kUninstallKey) + "\\KovraProbe";
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, probe.c_str(), &key));
+    RegCloseKey(key);
+    EXPECT_EQ(0, RemoveUninstallEntry(""));
+    EXPECT_EQ(0, RemoveUninstallEntry("KovraOuter\\Inner"));
+    EXPECT_EQ(0, RemoveUninstallEntry("\\"));
+    EXPECT_TRUE(KeyExists(probe.c_str()));
+    EXPECT_FALSE(KeyExists((std::string(kUninstallKey) + "\\KovraOuter").c_str()));
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, probe.c_str());
+
+    gSetup.platform = 2;
+    strcpy(gSetup.targetPath, "C:\\Spiele\\");
+    EXPECT_EQ(0, RegisterUninstall("KovraOuter\\Inner", "x", "uninst.exe"));
+    EXPECT_FALSE(KeyExists((std::string(kUninstallKey) + "\\KovraOuter").c_str()));
+    EXPECT_EQ("", Log());
+}
+
+}  // namespace
