@@ -78,6 +78,7 @@ protected:
         EXPECT_TRUE(module != NULL);
         gSetup.instance = module;
         gSetup.page = PageProgress;
+        gSetup.platform = 2;
         gRecord = &record;
         return DialogBoxParamA(module, MAKEINTRESOURCEA(IDD_PROGRESS), NULL, RecordingProc, 0);
     }
@@ -134,8 +135,16 @@ TEST_F(ProgressPage, InstallsThePayloadWhileTheBarGoesFrom1To100)
               fx::Tree(target));
     EXPECT_EQ(0, gSetup.stagedPresent);
     EXPECT_EQ(0, gSetup.archivePresent);
-    EXPECT_EQ("ID 2 0 0\r\nNC uninst.exe\r\nNC kovra.exe\r\nSD " + target + "sfx\r\nNC sfx\\a.wav\r\nNC readme.txt\r\n",
-              fx::LogOnDisk(true));
+    // Then steps 98 and 99: the Start-menu folder and its two shortcuts, and
+    // the uninstall entry.
+    std::string log = fx::LogOnDisk(true);
+    std::string files = "ID 2 0 0\r\nNC uninst.exe\r\nNC kovra.exe\r\nSD " + target + "sfx\r\nNC sfx\\a.wav\r\n"
+                        "NC readme.txt\r\n";
+    EXPECT_EQ(files, log.substr(0, files.size()));
+    std::string codes;
+    for (size_t line = files.size(); line < log.size(); line = log.find("\r\n", line) + 2)
+        codes += log.substr(line, 2) + " ";
+    EXPECT_EQ("CI CL CL RK ", codes);
 }
 
 TEST_F(ProgressPage, TicksWaitWhileTheFolderErrorIsOpenAndTheBarStillReaches100)
