@@ -33,16 +33,21 @@ set_source_files_properties(${CMAKE_BINARY_DIR}/payload.rc PROPERTIES OBJECT_DEP
 file(GLOB KOVRA_RC_DEPS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/setup.rc PROPERTIES OBJECT_DEPENDS "${KOVRA_RC_DEPS}")
 
+# The setup starts in its own WinMainCRTStartup (setup/main.cpp). A fixed
+# image base needs no relocation table: Windows 95 ignores it anyway.
+set(KOVRA_EXE_LINK_FLAGS -static -s -nostartfiles -Wl,-e,_WinMainCRTStartup -Wl,--gc-sections
+    -Wl,--subsystem,windows:4.0 -Wl,--disable-dynamicbase,--disable-reloc-section)
+
 add_executable(setup WIN32 setup/main.cpp resources/setup.rc ${CMAKE_BINARY_DIR}/payload.rc)
 target_compile_options(setup PRIVATE ${KOVRA_WIN_FLAGS})
 target_link_libraries(setup PRIVATE kovra_core)
-target_link_options(setup PRIVATE -static -s -Wl,--gc-sections -Wl,--subsystem,windows:4.0)
+target_link_options(setup PRIVATE ${KOVRA_EXE_LINK_FLAGS})
 
 # setup.exe without its payload, for the size figure and as the base of broken copies.
 add_executable(setup_nopayload WIN32 setup/main.cpp resources/setup.rc)
 target_compile_options(setup_nopayload PRIVATE ${KOVRA_WIN_FLAGS})
 target_link_libraries(setup_nopayload PRIVATE kovra_core)
-target_link_options(setup_nopayload PRIVATE -static -s -Wl,--gc-sections -Wl,--subsystem,windows:4.0)
+target_link_options(setup_nopayload PRIVATE ${KOVRA_EXE_LINK_FLAGS})
 
 include(cmake/wine_tests.cmake)
 

@@ -37,3 +37,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int)
     RunEnding(backdrop);
     return 1;
 }
+
+// The process starts here rather than in the C runtime's start-up code: the
+// setup has no static constructors and no command line, and msvcrt.dll sets
+// up its own streams, so the runtime's start-up would only add 10 KB.
+extern "C" void __cdecl WinMainCRTStartup()
+{
+    ExitProcess(WinMain(GetModuleHandleA(NULL), NULL, (LPSTR)"", SW_SHOWNORMAL));
+}

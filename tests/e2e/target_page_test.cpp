@@ -134,8 +134,8 @@ TEST_F(WizardPages, WeiterFollowsTheTypedDriveAndItsSpace)
     EXPECT_TRUE(HasChildText(page, "Ben\xF6tigter Speicher:"));
     EXPECT_TRUE(HasChildText(page, "Zielpfad:"));
     EXPECT_EQ(std::to_string(needed) + " KB", ui::Text(page, IDC_SPACE_NEEDED));
-    if (SpaceNeeded() == 9322)
-        EXPECT_EQ("9322 KB", ui::Text(page, IDC_SPACE_NEEDED));
+    // The build links the demo payload of 3,724,297 bytes.
+    EXPECT_EQ("9322 KB", ui::Text(page, IDC_SPACE_NEEDED));
     EXPECT_EQ("Freier Platz auf C:\\", ui::Text(page, IDC_FREE_CAPTION));
     EXPECT_NEAR((double)HostFreeKB("C:\\"), (double)LabelKB(page), 1024.0 * 1024);
     EXPECT_TRUE(ui::Enabled(page, IDC_NEXT));
@@ -311,6 +311,18 @@ TEST_F(WizardPages, TheFolderBrowserCommitsTheChosenFolderWithTheProductName)
         EXPECT_EQ(choice.target, ui::Text(page, IDC_TARGET_EDIT));
         EXPECT_EQ(choice.enabled, ui::Enabled(page, IDC_NEXT));
         EXPECT_EQ(choice.caption, ui::Text(page, IDC_FREE_CAPTION));
+        if (choice.target[0] == 'S') {
+            // Built afresh on a drive without room, the page opens with
+            // "Weiter" disabled.
+            ui::Click(page, IDC_BACK);
+            HWND welcome = ui::WaitPage(app, WelcomeIds);
+            ASSERT_TRUE(welcome != NULL);
+            ui::Click(welcome, IDC_NEXT);
+            page = ui::WaitPage(app, TargetIds);
+            ASSERT_TRUE(page != NULL);
+            EXPECT_FALSE(ui::Enabled(page, IDC_NEXT));
+            EXPECT_EQ(1024, LabelKB(page));
+        }
     }
 
     // The browsed folder is committed at once: the confirmation page shows
@@ -321,6 +333,35 @@ TEST_F(WizardPages, TheFolderBrowserCommitsTheChosenFolderWithTheProductName)
     ui::Click(confirm, IDC_CANCEL);
     ExpectAbandoned();
     EXPECT_FALSE(ui::FileExists("D:\\Spiele\\Kovra Rendo Cup"));
+}
+
+// Exactly as much free space as needed is enough, on both pages and in the
+// set-up as well as after typing: a copy of the program whose payload needs
+// the 8192 KB that T: has.
+TEST(ExactSpace, EqualFreeSpaceIsEnough)
+{
+    std::string payload(3072 << 10, 'p');
+    ASSERT_TRUE(ui::CopyWithPayload(KOVRA_SETUP_EXE, "C:\\exact.exe", payload.data(), (DWORD)payload.size()));
+    ui::App app;
+    ASSERT_TRUE(ui::Launch("C:\\exact.exe", &app));
+    HWND welcome = ui::WaitPage(app, WelcomeIds);
+    ASSERT_TRUE(welcome != NULL);
+    ui::Click(welcome, IDC_NEXT);
+    HWND page = ui::WaitPage(app, TargetIds);
+    ASSERT_TRUE(page != NULL);
+    ui::SetText(page, IDC_TARGET_EDIT, "T:\\Spiele");
+    EXPECT_EQ("8192 KB", ui::Text(page, IDC_SPACE_NEEDED));
+    EXPECT_EQ("8192 KB", ui::Text(page, IDC_FREE_SPACE));
+    EXPECT_TRUE(ui::Enabled(page, IDC_NEXT));
+    ui::Click(page, IDC_NEXT);
+    HWND confirm = ui::WaitPage(app, ConfirmIds);
+    ASSERT_TRUE(confirm != NULL);
+    EXPECT_TRUE(ui::Enabled(confirm, IDC_NEXT));
+    ui::Click(confirm, IDC_BACK);
+    page = ui::WaitPage(app, TargetIds);
+    ASSERT_TRUE(page != NULL);
+    EXPECT_TRUE(ui::Enabled(page, IDC_NEXT));
+    ui::Kill(&app);
 }
 
 }  // namespace

@@ -100,9 +100,23 @@ HWND Find(DWORD pid, const int* ids, bool wantCaption, DWORD timeoutMs)
 
 }  // namespace
 
+namespace {
+
+// A page is shown early in its set-up; the set-up has finished once the
+// page's thread takes messages again.
+HWND Settled(HWND window)
+{
+    DWORD_PTR result;
+    if (window)
+        SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
+    return window;
+}
+
+}  // namespace
+
 HWND WaitPage(const App& app, const int* ids, DWORD timeoutMs)
 {
-    return Find(app.info.dwProcessId, ids, false, timeoutMs);
+    return Settled(Find(app.info.dwProcessId, ids, false, timeoutMs));
 }
 
 bool WaitGone(HWND page, DWORD timeoutMs)
@@ -179,7 +193,7 @@ bool WaitMessageBox(const App& app, MessageBox* box, DWORD timeoutMs)
 
 HWND WaitDialog(const App& app, const int* ids, DWORD timeoutMs)
 {
-    return Find(app.info.dwProcessId, ids, true, timeoutMs);
+    return Settled(Find(app.info.dwProcessId, ids, true, timeoutMs));
 }
 
 namespace {
