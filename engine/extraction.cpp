@@ -81,6 +81,19 @@ static int OpenEntry(FILE* archive)
     return 1;
 }
 
+// Closes the finished entry's file and moves on to the next entry.
+static int CloseEntry()
+{
+    // The close writes what the stream still buffers.
+    if (fflush(gSetup.entryFile) != 0)
+        return FailExtraction(AbortFileCreate);
+    fclose(gSetup.entryFile);
+    gSetup.entryFile = NULL;
+    gSetup.entryName[0] = '\0';
+    ++gSetup.entryIndex;
+    return 1;
+}
+
 int ExtractSlice(int step)
 {
     if (!gSetup.archiveReader)
@@ -116,21 +129,23 @@ int ExtractSlice(int step)
             gSetup.dataRemaining -= chunk;
         } while (left > 0 && gSetup.entryRemaining > 0);
 
-        if (gSetup.entryRemaining == 0) {
-            // The close writes what the stream still buffers.
-            if (fflush(gSetup.entryFile) != 0)
-                return FailExtraction(AbortFileCreate);
-            fclose(gSetup.entryFile);
-            gSetup.entryFile = NULL;
-            gSetup.entryName[0] = '\0';
-            ++gSetup.entryIndex;
-        }
+        if (gSetup.entryRemaining == 0 && !CloseEntry())
+            return 0;
         if (left == 0)
             break;
     }
 
     if (!last)
         return 1;
+    // Empty entries after the last data byte are files of the game too.
+    while (gSetup.entryName[0] == '\0' && (unsigned int)gSetup.entryIndex < count) {
+        if (!OpenEntry(archive))
+            return 0;
+        if (gSetup.entryRemaining > 0)
+            break;
+        if (!CloseEntry())
+            return 0;
+    }
     // Sizes that add up to more than the data total leave a file short.
     if (gSetup.entryName[0] != '\0')
         return FailExtraction(AbortFileCreate);

@@ -42,8 +42,9 @@ int OpenExtraction();
 // Steps 62..95: one thirty-fourth of the data written out as files, each
 // logged with NC (and SD for a created folder) when created. A name that
 // leaves the target folder, a short read or write, or sizes that do not
-// match the data total: 16. Step 95 closes the archive and deletes temp.uni;
-// 0 without an abort code when that deletion fails.
+// match the data total: 16. Step 95 also creates the empty entries after the
+// last data byte, closes the archive and deletes temp.uni; 0 without an
+// abort code when that deletion fails.
 int ExtractSlice(int step);
 // Creates the missing folder levels of a file's path; logs the deepest
 // created folder with SD. On failure shows the "Fehler" box and returns 0.

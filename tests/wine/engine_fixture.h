@@ -213,6 +213,49 @@ inline Bytes LogOnDisk(bool close = false)
     return ReadOr(gSetup.logPath);
 }
 
+// Answers the "Fehler" boxes that the folder creation shows, from a second
+// thread, and remembers their texts.
+class BoxAnswerer {
+public:
+    // Each box is answered after it has been open for holdMs.
+    explicit BoxAnswerer(DWORD holdMs = 0) : holdMs_(holdMs) { thread_ = CreateThread(NULL, 0, Run, this, 0, NULL); }
+    ~BoxAnswerer() { Stop(); }
+    std::vector<std::string> Stop()
+    {
+        if (thread_) {
+            InterlockedExchange(&stop_, 1);
+            WaitForSingleObject(thread_, INFINITE);
+            CloseHandle(thread_);
+            thread_ = NULL;
+        }
+        return texts_;
+    }
+
+private:
+    static DWORD WINAPI Run(void* self)
+    {
+        BoxAnswerer* me = (BoxAnswerer*)self;
+        while (!me->stop_) {
+            HWND box = FindWindowA("#32770", "Fehler");
+            if (box && IsWindowVisible(box)) {
+                char text[200] = "";
+                GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+                me->texts_.push_back(text);
+                Sleep(me->holdMs_);
+                PostMessageA(box, WM_COMMAND, IDOK, 0);
+                while (IsWindow(box))
+                    Sleep(5);
+            }
+            Sleep(5);
+        }
+        return 0;
+    }
+    DWORD holdMs_;
+    HANDLE thread_;
+    volatile LONG stop_ = 0;
+    std::vector<std::string> texts_;
+};
+
 }  // namespace fx
 
 #endif

@@ -25,8 +25,8 @@ wine "$@"
 rc=$?
 wineserver -k 2>/dev/null
 wineserver -w 2>/dev/null
-# Whatever a hook mounted inside the prefix (small tmpfs drives) goes first.
-awk -v p="$prefix/" 'index($2, p) == 1 { print $2 }' /proc/mounts | sort -r |
+# Drives that a hook mounted inside the prefix go with it.
+awk -v p="$(cd "$prefix" && pwd -P)/" 'index($2, p) == 1 { print $2 }' /proc/mounts | sort -r |
     while read -r mounted; do umount "$mounted"; done
 [ "${KOVRA_KEEP_PREFIX:-0}" = 1 ] || rm -rf "$prefix"
 exit $rc

@@ -1,0 +1,23 @@
+# The install benchmark: one install of setup.exe through the wizard under
+# Wine, its figures printed and kept in figures/install.txt of the build tree
+# (tests/figures.sh prints them). Included from the Windows tree.
+if(NOT TARGET install_bench)
+    add_executable(install_bench ${CMAKE_CURRENT_LIST_DIR}/install_bench.cpp)
+    target_link_libraries(install_bench PRIVATE uidriver)
+    target_include_directories(install_bench PRIVATE ${CMAKE_SOURCE_DIR})
+    target_link_options(install_bench PRIVATE -static)
+    add_dependencies(install_bench setup)
+    file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/figures)
+    kovra_wine_path(INSTALL_FIGURES_WIN ${CMAKE_BINARY_DIR}/figures/install.txt)
+    add_test(NAME bench.install COMMAND install_bench ${SETUP_EXE_WIN} ${INSTALL_FIGURES_WIN})
+    set_tests_properties(bench.install PROPERTIES TIMEOUT 120)
+endif()
+if(NOT TARGET stage_bench)
+    add_executable(stage_bench ${CMAKE_CURRENT_LIST_DIR}/stage_bench.cpp)
+    target_link_libraries(stage_bench PRIVATE kovra_core)
+    target_link_options(stage_bench PRIVATE -static)
+    add_dependencies(stage_bench setup)
+    kovra_wine_path(STAGE_FIGURES_WIN ${CMAKE_BINARY_DIR}/figures/stages.txt)
+    add_test(NAME bench.stages COMMAND stage_bench ${SETUP_EXE_WIN} ${STAGE_FIGURES_WIN})
+    set_tests_properties(bench.stages PROPERTIES TIMEOUT 120)
+endif()

@@ -1,0 +1,149 @@
+// One install through the wizard as a user makes it: the target typed on the
+// target folder page, "INSTALL" on the confirmation page, then the progress
+// page watched until it closes and the closing box answered. Shared by the
+// end-to-end install tests and the install benchmark.
+#ifndef KOVRA_INSTALL_RUN_H
+#define KOVRA_INSTALL_RUN_H
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "resources/resource_ids.h"
+#include "uidriver.h"
+
+namespace e2e {
+
+struct InstallRun {
+    bool reachedProgress = false;
+    std::vector<int> positions;          // bar positions in the order seen, each once
+    std::vector<double> positionMs;      // when each was first seen, from "INSTALL"
+    std::vector<std::string> labels;     // label texts in the order seen, each once
+    std::vector<double> labelMs;
+    double longestLookGapMs = 0;         // the watcher's own longest pause
+    std::vector<std::string> errorBoxes; // texts of "Fehler" boxes, answered
+    bool pageClosed = false;
+    std::string closingCaption, closingText;
+    double closingMs = 0;                // from "INSTALL" to the closing box
+    int exitCode = -2;
+};
+
+inline double MsSince(const LARGE_INTEGER& start)
+{
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return (now.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart;
+}
+
+inline bool WaitEnabled(HWND page, int id, DWORD timeoutMs = 5000)
+{
+    DWORD start = GetTickCount();
+    while (!ui::Enabled(page, id)) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Sleep(10);
+    }
+    return true;
+}
+
+// Runs exe through the wizard into target (a folder path as typed).
+inline InstallRun Install(const char* exe, const std::string& target)
+{
+    static const int welcomeIds[] = { IDC_WELCOME_TEXT, 0 };
+    static const int targetIds[] = { IDC_TARGET_EDIT, IDC_BROWSE, 0 };
+    static const int confirmIds[] = { IDC_TARGET_DISPLAY, IDC_CONFIRM_TEXT, 0 };
+    static const int progressIds[] = { IDC_PROGRESS_BAR, IDC_PROGRESS_LABEL, 0 };
+
+    InstallRun run;
+    ui::App app;
+    if (!ui::Launch(exe, &app))
+        return run;
+    HWND page = ui::WaitPage(app, welcomeIds);
+    if (page) {
+        ui::Click(page, IDC_NEXT);
+        page = ui::WaitPage(app, targetIds);
+    }
+    if (page) {
+        ui::SetText(page, IDC_TARGET_EDIT, target.c_str());
+        if (WaitEnabled(page, IDC_NEXT))
+            ui::Click(page, IDC_NEXT);
+        page = ui::WaitPage(app, confirmIds);
+    }
+    LARGE_INTEGER start;
+    if (page && WaitEnabled(page, IDC_NEXT)) {
+        QueryPerformanceCounter(&start);
+        ui::Click(page, IDC_NEXT);
+        page = ui::WaitPage(app, progressIds);
+    } else {
+        page = NULL;
+    }
+    if (!page) {
+        ui::Kill(&app);
+        return run;
+    }
+    run.reachedProgress = true;
+
+    // Watch the bar and the label until the page goes; answer a "Fehler"
+    // box after it has stood for a few ticks.
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
+    HWND bar = GetDlgItem(page, IDC_PROGRESS_BAR);
+    HWND labelControl = GetDlgItem(page, IDC_PROGRESS_LABEL);
+    double lastLook = MsSince(start);
+    while (IsWindow(page) && IsWindowVisible(page)) {
+        int position = (int)SendMessageA(bar, PBM_GETPOS, 0, 0);
+        std::string label = ui::WindowText(labelControl);
+        // The page takes its controls down before itself.
+        if (!IsWindow(bar) || !IsWindow(labelControl))
+            break;
+        double now = MsSince(start);
+        double gap = now - lastLook;
+        lastLook = now;
+        if (gap > run.longestLookGapMs)
+            run.longestLookGapMs = gap;
+        if (run.positions.empty() || run.positions.back() != position) {
+            run.positions.push_back(position);
+            run.positionMs.push_back(now);
+        }
+        if (run.labels.empty() || run.labels.back() != label) {
+            run.labels.push_back(label);
+            run.labelMs.push_back(now);
+        }
+        HWND error = FindWindowA("#32770", "Fehler");
+        ui::MessageBox box;
+        if (error && ui::WaitMessageBox(app, &box, 0) && box.caption == "Fehler") {
+            run.errorBoxes.push_back(box.text);
+            Sleep(300);
+            ui::Answer(box);
+            ui::WaitGone(box.window);
+            lastLook = MsSince(start);
+        }
+        Sleep(1);
+    }
+    run.pageClosed = true;
+
+    ui::MessageBox closing;
+    if (ui::WaitMessageBox(app, &closing, 15000)) {
+        run.closingMs = MsSince(start);
+        run.closingCaption = closing.caption;
+        run.closingText = closing.text;
+        ui::Answer(closing);
+    }
+    run.exitCode = ui::WaitExit(&app, 30000);
+    return run;
+}
+
+// 1, 2, ... 100.
+inline std::vector<int> OneToHundred()
+{
+    std::vector<int> out;
+    for (int i = 1; i <= 100; ++i)
+        out.push_back(i);
+    return out;
+}
+
+}  // namespace e2e
+
+#endif

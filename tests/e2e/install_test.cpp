@@ -1,0 +1,305 @@
+// Whole installs through the wizard: the payload lands byte for byte with its
+// log, the bar and label count 1..100 and the page closes; a stage that fails
+// still runs the bar to 100, ends with "Installation abgebrochen." and the
+// rollback leaves nothing of the run behind, also after a disk filled up.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "../wine/engine_fixture.h"
+#include "install_run.h"
+
+namespace {
+
+using fx::Bytes;
+using fx::Entry;
+
+const char FolderError[] = "Der gew\xE4hlte Pfad konnte nicht angelegt werden.";
+
+// The entries of a ResFile archive, in directory order.
+std::vector<Entry> ReadArchive(const Bytes& archive)
+{
+    std::vector<Entry> out;
+    if (archive.size() < 27)
+        return out;
+    const unsigned char* p = (const unsigned char*)archive.data();
+    auto le32 = [&](size_t at) { return p[at] | (p[at + 1] << 8) | (p[at + 2] << 16) | ((unsigned)p[at + 3] << 24); };
+    unsigned int count = le32(23);
+    for (unsigned int i = 0; i < count && 27 + 136 * (i + 1) <= archive.size(); ++i) {
+        size_t at = 27 + 136 * i;
+        Entry e;
+        e.name = std::string((const char*)p + at, strnlen((const char*)p + at, 128));
+        e.data = archive.substr(le32(at + 128), le32(at + 132));
+        out.push_back(e);
+    }
+    return out;
+}
+
+// SZDD that codes runs of blanks as matches on the blank before them (nine
+// times smaller) and everything else as literals: big archives in small
+// payloads for the full-disk run.
+Bytes SzddRuns(const Bytes& plain)
+{
+    Bytes out("SZDD\x88\xF0\x27\x33" "A", 9);
+    out.push_back('\0');
+    fx::PutLE32(out, (unsigned int)plain.size());
+    unsigned char ring[4096];
+    memset(ring, ' ', sizeof ring);
+    unsigned int pos = 4096 - 16;
+    size_t flagAt = 0;
+    int items = 8;
+    for (size_t i = 0; i < plain.size();) {
+        if (items == 8) {
+            flagAt = out.size();
+            out.push_back('\0');
+            items = 0;
+        }
+        size_t run = 0;
+        while (run < 18 && i + run < plain.size() && plain[i + run] == ' ')
+            ++run;
+        if (run >= 3 && ring[(pos - 1) & 4095] == ' ') {
+            unsigned int from = (pos - 1) & 4095;
+            out.push_back((char)(from & 0xFF));
+            out.push_back((char)(((from >> 4) & 0xF0) | (run - 3)));
+            for (size_t k = 0; k < run; ++k)
+                ring[pos++ & 4095] = ' ';
+            i += run;
+        } else {
+            out[flagAt] = (char)(out[flagAt] | (1 << items));
+            out.push_back(plain[i]);
+            ring[pos++ & 4095] = (unsigned char)plain[i];
+            ++i;
+        }
+        ++items;
+    }
+    return out;
+}
+
+// The log of a complete install: ID, then per file (archive order) SD when
+// its folder is new and NC, then the Start-menu and uninstall records, PN.
+std::vector<std::string> ExpectedFileRecords(const std::string& target, const std::vector<Entry>& entries)
+{
+    std::vector<std::string> lines;
+    std::set<std::string> folders;
+    for (const Entry& e : entries) {
+        size_t slash = e.name.find('\\');
+        if (slash != std::string::npos && folders.insert(e.name.substr(0, slash)).second)
+            lines.push_back("SD " + target + e.name.substr(0, slash));
+        lines.push_back("NC " + e.name);
+    }
+    return lines;
+}
+
+std::vector<std::string> ExpectedTree(const std::vector<Entry>& entries)
+{
+    std::set<std::string> tree = { "deinst.log" };
+    for (const Entry& e : entries) {
+        tree.insert(e.name);
+        size_t slash = e.name.find('\\');
+        if (slash != std::string::npos)
+            tree.insert(e.name.substr(0, slash + 1));
+    }
+    return std::vector<std::string>(tree.begin(), tree.end());
+}
+
+// Splits a log at CR LF; a bare LF or CR anywhere is reported as "<bare>".
+std::vector<std::string> LogLines(const Bytes& log)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < log.size()) {
+        size_t end = log.find("\r\n", start);
+        if (end == std::string::npos)
+            end = log.size();
+        std::string line = log.substr(start, end - start);
+        lines.push_back(line.find_first_of("\r\n") == std::string::npos ? line : "<bare>");
+        start = end + 2;
+    }
+    return lines;
+}
+
+// The page counts 1, 2, ... 100 as the watcher saw it: each value follows
+// the one before by 1. On a busy machine a value can go unseen: when the
+// watcher itself was held up, or when the program was, after which its timer
+// catches up with two ticks in a row. A skip of k values is therefore taken
+// only when k ticks' time (50 ms each) had passed since the value before it
+// was first seen. Values from before the first tick (bar 0, the template's
+// label 20) are passed over.
+::testing::AssertionResult CountsOneByOne(std::vector<int> values, std::vector<double> seenMs, int beforeFirstTick,
+                                          int* skipped)
+{
+    if (!values.empty() && values[0] == beforeFirstTick &&
+        (beforeFirstTick == 0 || (values.size() > 1 && values[1] < beforeFirstTick))) {
+        values.erase(values.begin());
+        seenMs.erase(seenMs.begin());
+    }
+    std::string seen = ::testing::PrintToString(values);
+    if (values.empty() || values.back() != 100)
+        return ::testing::AssertionFailure() << "does not end at 100: " << seen;
+    int before = 0;
+    double beforeMs = 0;
+    for (size_t i = 0; i < values.size(); ++i) {
+        int missed = values[i] - before - 1;
+        if (missed < 0 || (missed > 0 && i > 0 && seenMs[i] - beforeMs < 50.0 * missed - 5))
+            return ::testing::AssertionFailure() << values[i] << " came " << seenMs[i] - beforeMs << " ms after "
+                                                 << before << ": " << seen;
+        *skipped += missed;
+        before = values[i];
+        beforeMs = seenMs[i];
+    }
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult CountsOneByOne(const e2e::InstallRun& run)
+{
+    int skipped = 0;
+    ::testing::AssertionResult bar = CountsOneByOne(run.positions, run.positionMs, 0, &skipped);
+    if (!bar)
+        return ::testing::AssertionFailure() << "bar " << bar.message();
+    std::vector<int> labels;
+    for (const std::string& label : run.labels) {
+        int value = -1;
+        if (sscanf(label.c_str(), "Fortschritt: %d%%", &value) != 1 || label != "Fortschritt: " + std::to_string(value) + "%")
+            return ::testing::AssertionFailure() << "label " << label;
+        labels.push_back(value);
+    }
+    ::testing::AssertionResult text = CountsOneByOne(labels, run.labelMs, 20, &skipped);
+    if (!text)
+        return ::testing::AssertionFailure() << "label " << text.message();
+    if (skipped)
+        printf("watcher missed %d values on a busy machine (longest own pause %.0f ms)\n", skipped,
+               run.longestLookGapMs);
+    return ::testing::AssertionSuccess();
+}
+
+class Install : public ::testing::Test {
+protected:
+    void SetUp() override { fx::RemoveTree("C:\\kovra-e2e\\"); }
+    // setup.exe with payload as its TEMPLATE resource.
+    std::string SetupCarrying(const Bytes& payload)
+    {
+        const char* copy = "C:\\kovra-e2e-setup.exe";
+        EXPECT_TRUE(ui::CopyWithPayload(KOVRA_SETUP_EXE, copy, payload.data(), (DWORD)payload.size()));
+        return copy;
+    }
+    static std::vector<Entry> SmallGame()
+    {
+        return { { "uninst.exe", fx::Filler(40000, 1) }, { "kovra.exe", fx::Filler(250000, 2) },
+                 { "data\\level1.dat", fx::Filler(120000, 3) }, { "sfx\\a.wav", fx::Filler(60000, 4) },
+                 { "readme.txt", "" }, { "data\\level2.dat", fx::Filler(9000, 5) } };
+    }
+    void ExpectAbandonedAfterAFullTimeline(const e2e::InstallRun& run)
+    {
+        ASSERT_TRUE(run.reachedProgress);
+        EXPECT_TRUE(CountsOneByOne(run));
+        EXPECT_TRUE(run.pageClosed);
+        EXPECT_EQ("Kovra Rendo Cup", run.closingCaption);
+        EXPECT_EQ("Installation abgebrochen.", run.closingText);
+        EXPECT_EQ(1, run.exitCode);
+    }
+};
+
+TEST_F(Install, ThePayloadLandsByteForByteWithItsLog)
+{
+    // The demo payload that the build links into setup.exe, read back from
+    // the archive the payload builder kept; a small game of our own when
+    // setup.exe carries only the placeholder.
+    std::string exe = KOVRA_SETUP_EXE;
+    Bytes archive;
+    std::vector<Entry> entries;
+    if (fx::ReadWhole(std::string(KOVRA_PAYLOAD_DIR_WIN) + "\\payload.uni", &archive)) {
+        entries = ReadArchive(archive);
+        ASSERT_EQ(311u, entries.size());
+    } else {
+        entries = SmallGame();
+        exe = SetupCarrying(fx::Szdd(fx::Archive(entries)));
+    }
+    const std::string target = "C:\\kovra-e2e\\game\\";
+
+    e2e::InstallRun run = e2e::Install(exe.c_str(), "C:\\kovra-e2e\\game");
+    ASSERT_TRUE(run.reachedProgress);
+    EXPECT_TRUE(CountsOneByOne(run));
+    EXPECT_TRUE(run.errorBoxes.empty());
+    EXPECT_TRUE(run.pageClosed);
+    EXPECT_EQ("Kovra Rendo Cup", run.closingCaption);
+    EXPECT_EQ("Installation erfolgreich.", run.closingText);
+    EXPECT_EQ(1, run.exitCode);
+
+    EXPECT_EQ(ExpectedTree(entries), fx::Tree(target));
+    for (const Entry& e : entries)
+        EXPECT_TRUE(e.data == fx::ReadOr(target + e.name)) << e.name;
+    // The generated tree itself, where the build left it.
+    std::string game = std::string(KOVRA_PAYLOAD_DIR_WIN) + "\\game\\";
+    if (fx::IsFolder(game)) {
+        std::vector<std::string> generated = fx::Tree(game);
+        generated.push_back("deinst.log");
+        std::sort(generated.begin(), generated.end());
+        EXPECT_EQ(generated, fx::Tree(target));
+        for (const std::string& name : generated)
+            if (name != "deinst.log" && name.back() != '\\')
+                EXPECT_TRUE(fx::ReadOr(game + name) == fx::ReadOr(target + name)) << name;
+    }
+
+    std::vector<std::string> lines = LogLines(fx::ReadOr(target + "deinst.log"));
+    std::vector<std::string> records = ExpectedFileRecords(target, entries);
+    ASSERT_EQ(records.size() + 6, lines.size());
+    EXPECT_EQ("ID 2 1 1", lines[0]);  // C:\kovra-e2e and ...\game, both new
+    EXPECT_EQ(records, std::vector<std::string>(lines.begin() + 1, lines.begin() + 1 + records.size()));
+    std::vector<std::string> tail(lines.end() - 5, lines.end());
+    EXPECT_EQ("CI ", tail[0].substr(0, 3));
+    EXPECT_EQ("CL ", tail[1].substr(0, 3));
+    EXPECT_EQ("CL ", tail[2].substr(0, 3));
+    EXPECT_EQ("RK ZKKovraRendoCup_V1", tail[3]);
+    EXPECT_EQ("PN Kovra Rendo Cup", tail[4]);
+}
+
+TEST_F(Install, ATargetLevelBlockedByAFile)
+{
+    CreateDirectoryA("C:\\kovra-e2e", NULL);
+    ASSERT_TRUE(fx::WriteWhole("C:\\kovra-e2e\\blocked", "mine"));
+    e2e::InstallRun run = e2e::Install(KOVRA_SETUP_EXE, "C:\\kovra-e2e\\blocked\\game");
+    ExpectAbandonedAfterAFullTimeline(run);
+    EXPECT_EQ(std::vector<std::string>({ "blocked" }), fx::Tree("C:\\kovra-e2e\\"));
+    EXPECT_EQ("mine", fx::ReadOr("C:\\kovra-e2e\\blocked"));
+}
+
+TEST_F(Install, AFolderNamedTempUnInTheTarget)
+{
+    CreateDirectoryA("C:\\kovra-e2e", NULL);
+    CreateDirectoryA("C:\\kovra-e2e\\game", NULL);
+    CreateDirectoryA("C:\\kovra-e2e\\game\\temp.un_", NULL);
+    e2e::InstallRun run = e2e::Install(KOVRA_SETUP_EXE, "C:\\kovra-e2e\\game");
+    ExpectAbandonedAfterAFullTimeline(run);
+    // The log went; the folder that was there before stays.
+    EXPECT_EQ(std::vector<std::string>({ "temp.un_\\" }), fx::Tree("C:\\kovra-e2e\\game\\"));
+}
+
+TEST_F(Install, AFileBlockingAPayloadSubFolder)
+{
+    std::string exe = SetupCarrying(fx::Szdd(fx::Archive(SmallGame())));
+    CreateDirectoryA("C:\\kovra-e2e", NULL);
+    CreateDirectoryA("C:\\kovra-e2e\\game", NULL);
+    ASSERT_TRUE(fx::WriteWhole("C:\\kovra-e2e\\game\\data", "mine"));
+    e2e::InstallRun run = e2e::Install(exe.c_str(), "C:\\kovra-e2e\\game");
+    EXPECT_EQ(std::vector<std::string>({ FolderError }), run.errorBoxes);
+    ExpectAbandonedAfterAFullTimeline(run);
+    // uninst.exe and kovra.exe came and went, as did temp.uni and the log.
+    EXPECT_EQ(std::vector<std::string>({ "data" }), fx::Tree("C:\\kovra-e2e\\game\\"));
+}
+
+TEST_F(Install, ADiskThatFillsUpLeavesNothingBehind)
+{
+    // Drive K: is a 10 MB tmpfs (install_test.hook.sh). An 8 MB archive of
+    // blanks in a payload of about 1 MB passes the space check (about 4 MB),
+    // expands, and fills the disk while its files are written out.
+    ASSERT_TRUE(fx::IsFolder("K:\\"));
+    std::vector<Entry> entries = { { "kovra.exe", fx::Filler(3000, 1) },
+                                   { "data\\big1.bin", Bytes(3 << 20, ' ') },
+                                   { "data\\big2.bin", Bytes(5 << 20, ' ') } };
+    std::string exe = SetupCarrying(SzddRuns(fx::Archive(entries)));
+    e2e::InstallRun run = e2e::Install(exe.c_str(), "K:\\kovra\\game");
+    ExpectAbandonedAfterAFullTimeline(run);
+    EXPECT_TRUE(fx::Tree("K:\\").empty()) << ::testing::PrintToString(fx::Tree("K:\\"));
+}
+
+}  // namespace

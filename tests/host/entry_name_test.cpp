@@ -1,0 +1,42 @@
+// Archive entry names that would put a file outside the target folder.
+#include <gtest/gtest.h>
+
+#include "engine/entry_name.h"
+
+TEST(EntryNameInsideTarget, PlainNamesAndOneSubFolderPass)
+{
+    EXPECT_EQ(1, EntryNameInsideTarget("kovra.exe"));
+    EXPECT_EQ(1, EntryNameInsideTarget("sfx\\a.wav"));
+    EXPECT_EQ(1, EntryNameInsideTarget("a\\b\\c d.txt"));
+    EXPECT_EQ(1, EntryNameInsideTarget("..a"));
+    EXPECT_EQ(1, EntryNameInsideTarget("a..\\.b"));
+    EXPECT_EQ(1, EntryNameInsideTarget("\xFC" "ber.txt"));
+}
+
+TEST(EntryNameInsideTarget, ParentPartsAreRefusedWithEitherSeparator)
+{
+    EXPECT_EQ(0, EntryNameInsideTarget(".."));
+    EXPECT_EQ(0, EntryNameInsideTarget("..\\evil.txt"));
+    EXPECT_EQ(0, EntryNameInsideTarget("sfx\\..\\..\\evil.txt"));
+    EXPECT_EQ(0, EntryNameInsideTarget("sfx/../../evil.txt"));
+    EXPECT_EQ(0, EntryNameInsideTarget("sfx\\.."));
+    // Windows drops trailing dots and blanks: these mean ".." or "." too.
+    EXPECT_EQ(0, EntryNameInsideTarget("...\\evil.txt"));
+    EXPECT_EQ(0, EntryNameInsideTarget(".. \\evil.txt"));
+    EXPECT_EQ(0, EntryNameInsideTarget("."));
+    EXPECT_EQ(0, EntryNameInsideTarget(" \\evil.txt"));
+}
+
+TEST(EntryNameInsideTarget, RootsDrivesStreamsAndEmptyPartsAreRefused)
+{
+    EXPECT_EQ(0, EntryNameInsideTarget(""));
+    EXPECT_EQ(0, EntryNameInsideTarget(NULL));
+    EXPECT_EQ(0, EntryNameInsideTarget("\\evil.txt"));
+    EXPECT_EQ(0, EntryNameInsideTarget("/evil.txt"));
+    EXPECT_EQ(0, EntryNameInsideTarget("\\\\server\\share\\evil.txt"));
+    EXPECT_EQ(0, EntryNameInsideTarget("C:\\evil.txt"));
+    EXPECT_EQ(0, EntryNameInsideTarget("C:evil.txt"));
+    EXPECT_EQ(0, EntryNameInsideTarget("sfx\\a.wav:stream"));
+    EXPECT_EQ(0, EntryNameInsideTarget("sfx\\\\a.wav"));
+    EXPECT_EQ(0, EntryNameInsideTarget("sfx\\"));
+}

@@ -1,0 +1,104 @@
+// A full disk while staging, expanding and extracting: drive T: is a tmpfs
+// of 256 KB (full_disk_test.hook.sh). A byte that does not reach the disk
+// fails the stage, so the run ends as abandoned instead of "successful".
+#include <gtest/gtest.h>
+
+#include "engine/stages.h"
+#include "engine_fixture.h"
+#include "integration/install_log.h"
+
+namespace {
+
+// SZDD of count spaces made only of matches into the ring's initial fill:
+// nine times smaller than what it expands to.
+fx::Bytes SzddSpaces(unsigned int count)
+{
+    fx::Bytes out("SZDD\x88\xF0\x27\x33" "A", 9);
+    out.push_back('\0');
+    fx::PutLE32(out, count);
+    for (unsigned int done = 0; done < count; done += 8 * 18) {
+        out.push_back('\0');
+        for (int i = 0; i < 8; ++i)
+            out += fx::Bytes("\x00\x0F", 2);  // position 0, length 18
+    }
+    return out;
+}
+
+class FullDisk : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(fx::IsFolder("T:\\")) << "the hook maps T: onto a small tmpfs";
+        target = fx::Fresh("full", "T:\\");
+        fx::ResetState(target);
+    }
+    void TearDown() override
+    {
+        fx::CloseAll();
+        if (module)
+            FreeLibrary(module);
+        SetCurrentDirectoryA("C:\\");
+        fx::RemoveTree(target);
+    }
+    std::string target;
+    HMODULE module = NULL;
+};
+
+TEST_F(FullDisk, StagingFailsWith10)
+{
+    module = fx::PayloadModule(fx::Filler(400000, 1), "C:\\full-disk.exe");
+    ASSERT_TRUE(module != NULL);
+    gSetup.instance = module;
+    ASSERT_EQ(1, PrepareTarget());
+    int step = 2;
+    while (step <= StageLastStep && StageSlice(step))
+        ++step;
+    EXPECT_LE(step, StageLastStep);
+    EXPECT_EQ(AbortStageCreate, gSetup.abortCode);
+    EXPECT_TRUE(gSetup.stagedFile == NULL);
+    EXPECT_EQ(1, gSetup.stagedPresent);
+    EXPECT_TRUE(DeleteFileA(gSetup.stagedPath));
+}
+
+TEST_F(FullDisk, ExpansionFailsWith12)
+{
+    CopyText(gSetup.stagedPath, sizeof gSetup.stagedPath, (target + "temp.un_").c_str());
+    ASSERT_TRUE(fx::WriteWhole(gSetup.stagedPath, SzddSpaces(400000)));
+    gSetup.stagedPresent = 1;
+    ASSERT_EQ(1, OpenExpansion());
+    EXPECT_EQ(400000u, gSetup.expandedSize);
+    int step = 21;
+    while (step <= ExpandLastStep && ExpandSlice(step))
+        ++step;
+    EXPECT_LE(step, ExpandLastStep);
+    EXPECT_EQ(AbortArchiveCreate, gSetup.abortCode);
+    EXPECT_TRUE(gSetup.archiveOut == NULL);
+    EXPECT_EQ(1, gSetup.stagedPresent);
+    EXPECT_EQ(1, gSetup.archivePresent);
+    // Both files are closed and can go.
+    EXPECT_TRUE(DeleteFileA(gSetup.stagedPath));
+    EXPECT_TRUE(DeleteFileA(gSetup.archivePath));
+}
+
+TEST_F(FullDisk, ExtractionFailsWith16AfterLoggingTheFile)
+{
+    ASSERT_EQ(1, LogCreate());
+    CopyText(gSetup.archivePath, sizeof gSetup.archivePath, "C:\\full-disk.uni");
+    fx::Bytes archive = fx::Archive({ { "small", "x" }, { "big", fx::Filler(400000, 2) } });
+    ASSERT_TRUE(fx::WriteWhole(gSetup.archivePath, archive));
+    gSetup.archivePresent = 1;
+    gSetup.expandedSize = (DWORD)archive.size();
+    ASSERT_EQ(1, OpenExtraction());
+    int step = 62;
+    while (step <= ExtractLastStep && ExtractSlice(step))
+        ++step;
+    EXPECT_LE(step, ExtractLastStep);
+    EXPECT_EQ(AbortFileCreate, gSetup.abortCode);
+    EXPECT_TRUE(gSetup.entryFile == NULL);
+    EXPECT_TRUE(gSetup.archiveReader == NULL);
+    // The rollback finds the file in the log.
+    EXPECT_EQ("NC small\r\nNC big\r\n", fx::LogOnDisk(true));
+    EXPECT_TRUE(DeleteFileA(gSetup.archivePath));
+}
+
+}  // namespace
