@@ -47,14 +47,20 @@ const char kIni[] =
 
 }  // namespace
 
-void DemoGameFiles(std::vector<ArchiveEntry>& entries)
+void DemoGameFiles(std::vector<ArchiveEntry>& entries, const DemoPrograms* programs)
 {
     entries.clear();
-    AddFile(entries, "uninst.exe",
-            DemoProgram("Kovra Rendo Cup",
-                        "Dies ist ein Platzhalter f\xFC" "r das Deinstallationsprogramm.", 22000, 11));
-    AddFile(entries, "kovra.exe",
-            DemoProgram("Kovra Rendo Cup", "Dies ist ein Platzhalter f\xFC" "r das Spiel.", 260000, 12));
+    if (programs && !programs->uninstaller.empty())
+        AddFile(entries, "uninst.exe", programs->uninstaller);
+    else
+        AddFile(entries, "uninst.exe",
+                DemoProgram("Kovra Rendo Cup",
+                            "Dies ist ein Platzhalter f\xFC" "r das Deinstallationsprogramm.", 22000, 11));
+    if (programs && !programs->game.empty())
+        AddFile(entries, "kovra.exe", programs->game);
+    else
+        AddFile(entries, "kovra.exe",
+                DemoProgram("Kovra Rendo Cup", "Dies ist ein Platzhalter f\xFC" "r das Spiel.", 260000, 12));
     AddText(entries, "liesmich.txt", DemoProse(9000, 13));
     AddText(entries, "lizenz.txt", DemoProse(5000, 14));
     AddText(entries, "kovra.ini", kIni);
@@ -114,9 +120,10 @@ void DemoGameFiles(std::vector<ArchiveEntry>& entries)
     ArchiveSortEntries(entries);
 }
 
-int DemoGameBuild(std::vector<ArchiveEntry>& entries, std::string& error, DemoGameReport* report)
+int DemoGameBuild(std::vector<ArchiveEntry>& entries, std::string& error, DemoGameReport* report,
+                  const DemoPrograms* programs)
 {
-    DemoGameFiles(entries);
+    DemoGameFiles(entries, programs);
     if (entries.size() != DemoEntryCount || entries.back().name != kFilmName) {
         error = "the demo game has " + std::to_string(entries.size()) +
                 " entries or its film is not the last";

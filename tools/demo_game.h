@@ -26,13 +26,21 @@ struct DemoGameReport {
     unsigned evaluations;    // compressed sizes tried
 };
 
+// Programs to carry instead of the placeholders; an empty one keeps its
+// placeholder.
+struct DemoPrograms {
+    std::vector<unsigned char> game;         // kovra.exe
+    std::vector<unsigned char> uninstaller;  // uninst.exe
+};
+
 // Makes the entries (data held in memory, in archive order). Fails with a
 // message when the other files leave the film no room or the size cannot be
 // met.
-int DemoGameBuild(std::vector<ArchiveEntry>& entries, std::string& error, DemoGameReport* report);
+int DemoGameBuild(std::vector<ArchiveEntry>& entries, std::string& error, DemoGameReport* report,
+                  const DemoPrograms* programs = 0);
 
 // The entries before sizing, in archive order: the film last, still empty.
-void DemoGameFiles(std::vector<ArchiveEntry>& entries);
+void DemoGameFiles(std::vector<ArchiveEntry>& entries, const DemoPrograms* programs = 0);
 
 // Writes the entries as files below folder, creating sub-folders.
 int DemoGameWriteTree(const std::vector<ArchiveEntry>& entries, const std::string& folder,

@@ -5,6 +5,7 @@
 #include "tools/demo_assets.h"
 #include "tools/demo_game.h"
 #include "tools/reference_expand.h"
+#include "tools/szdd.h"
 #include "tools/szdd_reader.h"
 
 #include <gtest/gtest.h>
@@ -158,6 +159,29 @@ TEST_F(DemoPayloadTest, PlaceholderProgramsAreWin32GuiPrograms)
             EXPECT_EQ(d == 0 ? "KERNEL32.dll" : "USER32.dll", dll);
         }
     }
+}
+
+TEST(DemoGame, ReachesItsSizesWhateverThePrograms)
+{
+    // A bigger game and an uninstaller that does not compress at all: the
+    // film gives up the room and the tuning finds the size again.
+    DemoPrograms programs;
+    programs.game = DemoProgram("Kovra", "Spiel", 700000, 77);
+    DemoRandom rnd(78);
+    for (int i = 0; i < 90000; ++i)
+        programs.uninstaller.push_back((unsigned char)rnd.Next());
+    std::vector<ArchiveEntry> entries;
+    std::string error;
+    DemoGameReport report;
+    ASSERT_EQ(1, DemoGameBuild(entries, error, &report, &programs)) << error;
+    ASSERT_EQ(311u, entries.size());
+    EXPECT_TRUE(entries[0].data == programs.uninstaller);
+    Bytes archive, packed;
+    ASSERT_EQ(1, ArchiveWriteMemory(entries, archive, error)) << error;
+    EXPECT_EQ(14391756u, archive.size());
+    ASSERT_EQ(1, SzddCompress(archive.data(), archive.size(), packed));
+    EXPECT_EQ(3724297u, packed.size());
+    EXPECT_EQ(3724297u, report.compressedSize);
 }
 
 TEST(DemoAssets, FilmHasItsSizeAndNoiseWhereAsked)
