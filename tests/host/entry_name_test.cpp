@@ -40,3 +40,17 @@ TEST(EntryNameInsideTarget, RootsDrivesStreamsAndEmptyPartsAreRefused)
     EXPECT_EQ(0, EntryNameInsideTarget("sfx\\\\a.wav"));
     EXPECT_EQ(0, EntryNameInsideTarget("sfx\\"));
 }
+
+TEST(EntryNameReserved, SetupsOwnFilesInTheTargetAreReserved)
+{
+    EXPECT_EQ(1, EntryNameReserved("deinst.log"));
+    EXPECT_EQ(1, EntryNameReserved("DEINST.LOG"));
+    EXPECT_EQ(1, EntryNameReserved("deinst.log. "));
+    EXPECT_EQ(1, EntryNameReserved("Temp.Uni"));
+    EXPECT_EQ(1, EntryNameReserved("temp.un_"));
+    EXPECT_EQ(0, EntryNameReserved("sfx\\deinst.log"));
+    EXPECT_EQ(0, EntryNameReserved("deinst.lo"));
+    EXPECT_EQ(0, EntryNameReserved("deinst.logs"));
+    EXPECT_EQ(0, EntryNameReserved("uninst.exe"));
+    EXPECT_EQ(0, EntryNameReserved(""));
+}
