@@ -41,6 +41,21 @@ TEST(EntryNameInsideTarget, RootsDrivesStreamsAndEmptyPartsAreRefused)
     EXPECT_EQ(0, EntryNameInsideTarget("sfx\\"));
 }
 
+TEST(EntryNameInsideTarget, DeviceNamesAreRefusedInAnyPart)
+{
+    EXPECT_EQ(0, EntryNameInsideTarget("CON"));
+    EXPECT_EQ(0, EntryNameInsideTarget("con.txt"));
+    EXPECT_EQ(0, EntryNameInsideTarget("sfx\\Nul"));
+    EXPECT_EQ(0, EntryNameInsideTarget("aux \\a.wav"));
+    EXPECT_EQ(0, EntryNameInsideTarget("COM1"));
+    EXPECT_EQ(0, EntryNameInsideTarget("lpt9.dat"));
+    EXPECT_EQ(1, EntryNameInsideTarget("com0"));
+    EXPECT_EQ(1, EntryNameInsideTarget("com10"));
+    EXPECT_EQ(1, EntryNameInsideTarget("console.txt"));
+    EXPECT_EQ(1, EntryNameInsideTarget("icon.bmp"));
+    EXPECT_EQ(1, EntryNameInsideTarget("nul_\\x"));
+}
+
 TEST(EntryNameReserved, SetupsOwnFilesInTheTargetAreReserved)
 {
     EXPECT_EQ(1, EntryNameReserved("deinst.log"));
