@@ -15,6 +15,10 @@ endfunction()
 kovra_wine_path(SETUP_EXE_WIN ${CMAKE_BINARY_DIR}/setup.exe)
 kovra_wine_path(SETUP_NOPAYLOAD_EXE_WIN ${CMAKE_BINARY_DIR}/setup_nopayload.exe)
 kovra_wine_path(SOURCE_DIR_WIN ${CMAKE_SOURCE_DIR})
+# The folder of the payload that setup.exe links: with the host build's demo
+# payload it also holds the archive and the SZDD edge cases.
+get_filename_component(KOVRA_PAYLOAD_FOLDER "${KOVRA_PAYLOAD}" DIRECTORY)
+kovra_wine_path(PAYLOAD_DIR_WIN ${KOVRA_PAYLOAD_FOLDER})
 
 function(kovra_add_wine_test name src)
     add_executable(${name} ${src} ${ARGN})
@@ -23,7 +27,8 @@ function(kovra_add_wine_test name src)
     target_compile_definitions(${name} PRIVATE
         KOVRA_SETUP_EXE="${SETUP_EXE_WIN}"
         KOVRA_SETUP_NOPAYLOAD_EXE="${SETUP_NOPAYLOAD_EXE_WIN}"
-        KOVRA_SOURCE_DIR_WIN="${SOURCE_DIR_WIN}")
+        KOVRA_SOURCE_DIR_WIN="${SOURCE_DIR_WIN}"
+        KOVRA_PAYLOAD_DIR_WIN="${PAYLOAD_DIR_WIN}")
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES TIMEOUT 300)
 endfunction()
@@ -84,11 +89,4 @@ endfunction()
 kovra_prefix_hook(wine.drive_space_test ${CMAKE_SOURCE_DIR}/tests/wine/drives.sh)
 kovra_prefix_hook(e2e.target_page_test ${CMAKE_SOURCE_DIR}/tests/wine/drives.sh)
 
-# Where the build left the demo payload: payload.uni, the archive inside it,
-# and game/, the tree it was made from (absent with the placeholder payload).
-get_filename_component(KOVRA_PAYLOAD_DIR ${KOVRA_PAYLOAD} DIRECTORY)
-kovra_wine_path(PAYLOAD_DIR_WIN ${KOVRA_PAYLOAD_DIR})
-if(TARGET e2e.install_test)
-    target_compile_definitions(e2e.install_test PRIVATE KOVRA_PAYLOAD_DIR_WIN="${PAYLOAD_DIR_WIN}")
-endif()
 include(${CMAKE_SOURCE_DIR}/tests/bench/install_bench.cmake OPTIONAL)

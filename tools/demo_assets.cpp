@@ -425,7 +425,7 @@ DemoBytes DemoFont(int height, uint64_t seed)
         DemoBytes rows((size_t)height, 0);
         for (unsigned s = 0; s < strokes; ++s) {
             int y0 = rnd.Range(1, height - 3), y1 = rnd.Range(y0, height - 2);
-            unsigned char bits = (unsigned char)(rnd.Below(2) ? 0x18 << rnd.Range(-3, 3) : 0x7E);
+            unsigned char bits = (unsigned char)(rnd.Below(2) ? 0x03 << rnd.Range(0, 6) : 0x7E);
             for (int y = y0; y <= y1; ++y)
                 rows[(size_t)y] |= bits;
         }

@@ -71,14 +71,18 @@ public:
 private:
     SzddParser(const SzddParser&);
     void operator=(const SzddParser&);
+    enum { FinderLevels = 3 };
     void ResetFinder(size_t from);
+    void Insert(size_t q);
+    unsigned WalkChain(int level, size_t q, unsigned best, unsigned target, unsigned* distance);
     unsigned FindMatch(size_t q, unsigned* distance);
 
     std::vector<unsigned char> buf_;  // the ring's first fill, then the data
     size_t size_;
     size_t pos_;
-    std::vector<int64_t> head_;
-    int64_t prev_[SzddWindowSize];
+    // Hash chains over the window, one set per key length (3, 6, 12 bytes).
+    std::vector<int64_t> head_[FinderLevels];
+    int64_t prev_[FinderLevels][SzddWindowSize];
     unsigned lastDistance_;
     std::vector<uint16_t> distance_;  // per data position: longest match's distance
     std::vector<uint8_t> step_;       // per data position + 1: the item that ends there

@@ -1,8 +1,14 @@
 // The compressor. Every match costs 17 bits whatever its length and every
 // literal 9, so the cheapest parse needs only the longest match at each
 // position: all shorter lengths from 3 on are then available at the same
-// distance. A forward shortest-path pass over the positions finds it; hash
-// chains over the whole 4,096-byte window find the longest matches exactly.
+// distance. A forward shortest-path pass over the positions finds it.
+//
+// The longest matches are found exactly, over the whole 4,096-byte window.
+// Hash chains keyed on 12, 6 and 3 bytes are walked from the longest key
+// down: every match of at least K bytes sits in the chain of K-byte keys, so
+// once a chain has given a match of its key length the shorter chains are
+// moot. Data with few distinct short strings (two-letter alphabets, masks)
+// would otherwise walk thousands of 3-byte candidates per position.
 #include "tools/szdd.h"
 
 #include <string.h>
@@ -22,13 +28,28 @@ void SzddWriteHeader(unsigned char* header, uint32_t expandedLength)
 
 namespace {
 
-enum { HashBits = 16, RingMask = 31, WindowMask = SzddWindowSize - 1, PadBytes = 2 };
+enum { HashBits = 14, RingMask = 31, WindowMask = SzddWindowSize - 1, PadBytes = 16 };
 const uint64_t kUnreached = ~(uint64_t)0;
+const unsigned kKeyLength[3] = {3, 6, 12};
 
-inline unsigned Hash3(const unsigned char* p)
+inline uint64_t Load(const unsigned char* p, unsigned n)
 {
-    uint32_t key = (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16);
-    return (key * 0x9E3779B1u) >> (32 - HashBits);
+    uint64_t v = 0;
+    for (unsigned i = 0; i < n; ++i)
+        v |= (uint64_t)p[i] << (8 * i);
+    return v;
+}
+
+inline unsigned HashKey(const unsigned char* p, int level)
+{
+    uint64_t v;
+    if (level == 0)
+        v = Load(p, 3);
+    else if (level == 1)
+        v = Load(p, 6);
+    else
+        v = Load(p, 8) ^ (Load(p + 8, 4) * 0xC2B2AE3D27D4EB4Full);
+    return (unsigned)((v * 0x9E3779B97F4A7C15ull) >> (64 - HashBits));
 }
 
 }  // namespace
@@ -52,8 +73,8 @@ SzddParser::~SzddParser() {}
 void SzddParser::Begin(const unsigned char* data, size_t size)
 {
     // The data sit behind a copy of the ring's first fill, so that matches
-    // reaching into the fill are plain matches; the pad keeps the hash of the
-    // last positions inside the buffer.
+    // reaching into the fill are plain matches; the pad keeps the keys of
+    // the last positions inside the buffer.
     buf_.assign(SzddWindowSize + size + PadBytes, 0);
     memset(buf_.data(), SzddFill, SzddWindowSize);
     if (size)
@@ -67,21 +88,51 @@ void SzddParser::Begin(const unsigned char* data, size_t size)
         items_[i] = 0;
     }
     cost_[0] = 0;
-    head_.assign((size_t)1 << HashBits, -1);
     ResetFinder(0);
+}
+
+void SzddParser::Insert(size_t q)
+{
+    for (int level = 0; level < FinderLevels; ++level) {
+        unsigned h = HashKey(&buf_[q], level);
+        prev_[level][q & WindowMask] = head_[level][h];
+        head_[level][h] = (int64_t)q;
+    }
 }
 
 // Rebuilds the hash chains for a search from data position from: the window
 // before it is all that a search can reach.
 void SzddParser::ResetFinder(size_t from)
 {
-    std::fill(head_.begin(), head_.end(), (int64_t)-1);
-    for (size_t q = from; q < from + SzddWindowSize; ++q) {
-        unsigned h = Hash3(&buf_[q]);
-        prev_[q & WindowMask] = head_[h];
-        head_[h] = (int64_t)q;
-    }
+    for (int level = 0; level < FinderLevels; ++level)
+        head_[level].assign((size_t)1 << HashBits, -1);
+    for (size_t q = from; q < from + SzddWindowSize; ++q)
+        Insert(q);
     lastDistance_ = 0;
+}
+
+// The longest match above best and up to target among the chain's
+// candidates for buffer position q; best when none is longer.
+unsigned SzddParser::WalkChain(int level, size_t q, unsigned best, unsigned target, unsigned* distance)
+{
+    const unsigned char* s = &buf_[q];
+    int64_t limit = (int64_t)q - SzddWindowSize;
+    const int64_t* prev = prev_[level];
+    for (int64_t c = head_[level][HashKey(s, level)]; c >= limit; c = prev[(size_t)c & WindowMask]) {
+        const unsigned char* t = &buf_[(size_t)c];
+        if (t[best] != s[best])
+            continue;
+        unsigned l = 0;
+        while (l < target && t[l] == s[l])
+            ++l;
+        if (l > best) {
+            best = l;
+            *distance = (unsigned)(q - (size_t)c);
+            if (l == target)
+                break;
+        }
+    }
+    return best;
 }
 
 // Longest match (up to 18) for buffer position q within the window, then q
@@ -106,33 +157,25 @@ unsigned SzddParser::FindMatch(size_t q, unsigned* distance)
                 bestDistance = lastDistance_;
             }
         }
-        if (!best) {
-            best = SzddMinMatch - 1;
-            int64_t limit = (int64_t)q - SzddWindowSize;
-            int64_t c = head_[Hash3(s)];
-            while (c >= limit) {
-                const unsigned char* t = &buf_[(size_t)c];
-                if (t[best] == s[best] && t[0] == s[0] && t[1] == s[1] && t[2] == s[2]) {
-                    unsigned l = 3;
-                    while (l < maxLen && t[l] == s[l])
-                        ++l;
-                    if (l > best) {
-                        best = l;
-                        bestDistance = (unsigned)(q - (size_t)c);
-                        if (l == maxLen)
-                            break;
-                    }
-                }
-                c = prev_[(size_t)c & WindowMask];
+        // From the longest key down; a level only looks for lengths that the
+        // level above has shown not to exist.
+        for (int level = FinderLevels - 1; !best && level >= 0; --level) {
+            unsigned key = kKeyLength[level];
+            if (maxLen < key)
+                continue;
+            unsigned target = maxLen;
+            if (level + 1 < FinderLevels && maxLen >= kKeyLength[level + 1])
+                target = kKeyLength[level + 1] - 1;
+            unsigned d = 0;
+            unsigned found = WalkChain(level, q, key - 1, target, &d);
+            if (found >= key) {
+                best = found;
+                bestDistance = d;
             }
-            if (best < SzddMinMatch)
-                best = 0;
         }
     }
 
-    unsigned h = Hash3(s);
-    prev_[q & WindowMask] = head_[h];
-    head_[h] = (int64_t)q;
+    Insert(q);
     lastDistance_ = bestDistance;
     *distance = bestDistance;
     return best;

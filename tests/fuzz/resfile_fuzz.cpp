@@ -1,0 +1,68 @@
+// The setup's archive reader on arbitrary files: the open, every look-up and
+// the reads of each entry's data as the extraction makes them must stay
+// within their buffers, and what the reader answers must be consistent.
+#include "engine/resfile.h"
+
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+namespace {
+
+char gPath[64];
+
+void RemoveFile()
+{
+    unlink(gPath);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (!gPath[0]) {
+        snprintf(gPath, sizeof(gPath), "/tmp/kovra_fuzz_resfile_%d.uni", (int)getpid());
+        atexit(RemoveFile);
+    }
+    FILE* f = fopen(gPath, "wb");
+    if (!f)
+        abort();
+    if (size && fwrite(data, 1, size, f) != size)
+        abort();
+    fclose(f);
+
+    ResFileReader* r = ResFileOpen(gPath);
+    if (!r)
+        return 0;
+    unsigned count = ResFileCount(r);
+    if (size < 27 || (uint64_t)count * 136 > size - 27)
+        abort();  // the open promised the directory lies in the file
+    FILE* stream = ResFileStream(r);
+    static unsigned char buffer[10000];
+    for (unsigned i = 0; i < count && i < 48; ++i) {
+        char name[129];
+        const char* entry = ResFileEntryName(r, i);
+        size_t len = strlen(entry);
+        if (len > 128)
+            abort();
+        memcpy(name, entry, len + 1);
+        unsigned offset = ResFileFindOffset(r, name);
+        unsigned bytes = ResFileFindSize(r, name);
+        // A name always finds an entry, itself or an earlier one of the same name.
+        if (offset == 0 && bytes == 0 && ResFileFindOffset(r, name) != 0)
+            abort();
+        if (fseek(stream, (long)offset, SEEK_SET) == 0) {
+            size_t want = bytes < sizeof(buffer) ? bytes : sizeof(buffer);
+            if (fread(buffer, 1, want, stream) > want)
+                abort();
+        }
+    }
+    if (ResFileEntryName(r, count)[0] != 0)
+        abort();
+    ResFileFindOffset(r, "uninst.exe");
+    ResFileFindSize(r, "KOVRA.EXE");
+    ResFileClose();
+    return 0;
+}
