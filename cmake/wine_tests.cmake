@@ -89,11 +89,4 @@ endfunction()
 kovra_prefix_hook(wine.drive_space_test ${CMAKE_SOURCE_DIR}/tests/wine/drives.sh)
 kovra_prefix_hook(e2e.target_page_test ${CMAKE_SOURCE_DIR}/tests/wine/drives.sh)
 
-# Where the build left the demo payload: payload.uni, the archive inside it,
-# and game/, the tree it was made from (absent with the placeholder payload).
-get_filename_component(KOVRA_PAYLOAD_DIR ${KOVRA_PAYLOAD} DIRECTORY)
-kovra_wine_path(PAYLOAD_DIR_WIN ${KOVRA_PAYLOAD_DIR})
-if(TARGET e2e.install_test)
-    target_compile_definitions(e2e.install_test PRIVATE KOVRA_PAYLOAD_DIR_WIN="${PAYLOAD_DIR_WIN}")
-endif()
 include(${CMAKE_SOURCE_DIR}/tests/bench/install_bench.cmake OPTIONAL)

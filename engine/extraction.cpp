@@ -56,7 +56,7 @@ static int OpenEntry(FILE* archive)
 {
     if (!CopyText(gSetup.entryName, sizeof gSetup.entryName,
                   ResFileEntryName(gSetup.archiveReader, (unsigned int)gSetup.entryIndex)) ||
-        !EntryNameInsideTarget(gSetup.entryName))
+        !EntryNameInsideTarget(gSetup.entryName) || EntryNameReserved(gSetup.entryName))
         return FailExtraction(AbortFileCreate);
 
     DWORD offset = ResFileFindOffset(gSetup.archiveReader, gSetup.entryName);

@@ -40,3 +40,32 @@ TEST(EntryNameInsideTarget, RootsDrivesStreamsAndEmptyPartsAreRefused)
     EXPECT_EQ(0, EntryNameInsideTarget("sfx\\\\a.wav"));
     EXPECT_EQ(0, EntryNameInsideTarget("sfx\\"));
 }
+
+TEST(EntryNameInsideTarget, DeviceNamesAreRefusedInAnyPart)
+{
+    EXPECT_EQ(0, EntryNameInsideTarget("CON"));
+    EXPECT_EQ(0, EntryNameInsideTarget("con.txt"));
+    EXPECT_EQ(0, EntryNameInsideTarget("sfx\\Nul"));
+    EXPECT_EQ(0, EntryNameInsideTarget("aux \\a.wav"));
+    EXPECT_EQ(0, EntryNameInsideTarget("COM1"));
+    EXPECT_EQ(0, EntryNameInsideTarget("lpt9.dat"));
+    EXPECT_EQ(1, EntryNameInsideTarget("com0"));
+    EXPECT_EQ(1, EntryNameInsideTarget("com10"));
+    EXPECT_EQ(1, EntryNameInsideTarget("console.txt"));
+    EXPECT_EQ(1, EntryNameInsideTarget("icon.bmp"));
+    EXPECT_EQ(1, EntryNameInsideTarget("nul_\\x"));
+}
+
+TEST(EntryNameReserved, SetupsOwnFilesInTheTargetAreReserved)
+{
+    EXPECT_EQ(1, EntryNameReserved("deinst.log"));
+    EXPECT_EQ(1, EntryNameReserved("DEINST.LOG"));
+    EXPECT_EQ(1, EntryNameReserved("deinst.log. "));
+    EXPECT_EQ(1, EntryNameReserved("Temp.Uni"));
+    EXPECT_EQ(1, EntryNameReserved("temp.un_"));
+    EXPECT_EQ(0, EntryNameReserved("sfx\\deinst.log"));
+    EXPECT_EQ(0, EntryNameReserved("deinst.lo"));
+    EXPECT_EQ(0, EntryNameReserved("deinst.logs"));
+    EXPECT_EQ(0, EntryNameReserved("uninst.exe"));
+    EXPECT_EQ(0, EntryNameReserved(""));
+}

@@ -208,7 +208,8 @@ TEST_F(Extraction, NamesThatLeaveTheTargetAreRefusedBeforeAnythingIsCreated)
     const char* names[] = {
         "..\\evil.txt", "sfx\\..\\..\\evil.txt", "sfx/../../evil.txt", "\\evil.txt",  "C:\\evil.txt",
         "C:evil.txt",   "ok.txt:evil",           "sfx\\\\evil.txt",    "evil\\",      "",
-        ".",            "...\\evil.txt",
+        ".",            "...\\evil.txt",       "DEINST.LOG",          "temp.uni.",   "COM1",
+        "sfx\\nul.wav",
     };
     for (const char* name : names) {
         SCOPED_TRACE(name);
