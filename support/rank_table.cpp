@@ -4,7 +4,7 @@
 #include <string.h>
 
 // The fixed global blocks, or the C heap in the host build.
-#include "engine/resfile_memory.h"
+#include "support/global_memory.h"
 
 RankTableSlot gRankTables[RankTableSlotCount];
 
