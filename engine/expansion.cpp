@@ -57,7 +57,7 @@ int ExpandSlice(int step)
     if (!gSetup.archiveOut)
         return 0;
     int last = step >= ExpandLastStep;
-    DWORD slice = last ? gSetup.expandRemaining : gSetup.expandedSize / ExpandSlices;
+    DWORD slice = SliceSize(step, ExpandLastStep, ExpandSlices, gSetup.expandedSize, gSetup.expandRemaining);
 
     DWORD left = slice;
     do {

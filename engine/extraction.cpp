@@ -101,7 +101,7 @@ int ExtractSlice(int step)
     FILE* archive = ResFileStream(gSetup.archiveReader);
     unsigned int count = ResFileCount(gSetup.archiveReader);
     int last = step >= ExtractLastStep;
-    DWORD left = last ? gSetup.dataRemaining : gSetup.dataTotal / ExtractSlices;
+    DWORD left = SliceSize(step, ExtractLastStep, ExtractSlices, gSetup.dataTotal, gSetup.dataRemaining);
 
     for (;;) {
         if (gSetup.entryName[0] == '\0') {

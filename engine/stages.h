@@ -22,6 +22,15 @@ enum {
     LastStep = 100
 };
 
+// The bytes that a slice step moves of a copy cut into slices: total / slices
+// (unsigned division), and at the range's last step all that remains, which
+// is the quotient plus the rest.
+inline unsigned long SliceSize(int step, int lastStep, unsigned long slices, unsigned long total,
+                               unsigned long remaining)
+{
+    return step >= lastStep ? remaining : total / slices;
+}
+
 // Step 1: creates the missing levels of targetPath (abort 5, also for more
 // levels than createdLevels holds), the log with its ID record (6), finds,
 // loads and sizes the TEMPLATE resource of gSetup.instance (7, 8, 9) and

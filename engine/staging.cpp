@@ -99,7 +99,7 @@ int StageSlice(int step)
     if (!gSetup.stagedFile)
         return 0;
     int last = step >= StageLastStep;
-    DWORD size = last ? gSetup.stagedRemaining : gSetup.stagedSize / StageSlices;
+    DWORD size = SliceSize(step, StageLastStep, StageSlices, gSetup.stagedSize, gSetup.stagedRemaining);
 
     if (fwrite(gSetup.resourceCursor, size, 1, gSetup.stagedFile) != 1 && size != 0)
         return FailStaging();

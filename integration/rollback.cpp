@@ -11,6 +11,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "engine/entry_name.h"
 #include "engine/resfile.h"
 #include "integration/install_log.h"
 #include "integration/integration.h"
@@ -26,36 +27,12 @@ char gArgument[LogLineCapacity];
 // counted from the shallowest; the walk starts at the deepest of them.
 int gRecordLevels;
 
-// A name that stays inside the folder it is joined to: not empty, not
-// absolute, no drive or stream colon, and no part made only of dots and
-// blanks (Windows reads ".." and ".. " alike as the parent).
-int IsContainedName(const char* name)
-{
-    if (name[0] == '\0' || name[0] == '\\' || name[0] == '/')
-        return 0;
-    const char* part = name;
-    for (const char* p = name;; ++p) {
-        if (*p == ':')
-            return 0;
-        if (*p == '\\' || *p == '/' || *p == '\0') {
-            int onlyDots = 1;
-            for (const char* q = part; q < p; ++q)
-                if (*q != '.' && *q != ' ')
-                    onlyDots = 0;
-            if (onlyDots)
-                return 0;  // also an empty part, as in "a\\b"
-            if (*p == '\0')
-                return 1;
-            part = p + 1;
-        }
-    }
-}
-
-// Deletes folder + separator + name when name stays inside folder and the
-// joined path fits; a cut path could name another file.
+// Deletes folder + separator + name when name stays inside folder (the
+// test that archive names pass) and the joined path fits; a cut path could
+// name another file.
 void DeleteContainedFile(const char* folder, const char* separator, const char* name)
 {
-    if (!IsContainedName(name))
+    if (!EntryNameInsideTarget(name))
         return;
     char path[PathCapacity];
     if (CopyText(path, sizeof path, folder) && AppendText(path, sizeof path, separator)

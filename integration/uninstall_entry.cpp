@@ -32,6 +32,21 @@ LONG CreateEntryKey(HKEY parent, const char* entry, HKEY* key, DWORD* dispositio
                            key, disposition);
 }
 
+// Opens the parent key and creates or opens the entry key below it. On 1
+// both keys are open; on 0 neither is.
+int OpenEntryKey(const char* keyName, char* entry, HKEY* parent, HKEY* key, DWORD* disposition)
+{
+    if (!EntryKeyName(entry, keyName))
+        return 0;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kParentKey, 0, KEY_READ | KEY_WRITE, parent) != ERROR_SUCCESS)
+        return 0;
+    if (CreateEntryKey(*parent, entry, key, disposition) != ERROR_SUCCESS) {
+        RegCloseKey(*parent);
+        return 0;
+    }
+    return 1;
+}
+
 void SetText(HKEY key, const char* name, const char* text)
 {
     RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)text, (DWORD)lstrlenA(text) + 1);
@@ -51,17 +66,10 @@ int RegisterUninstall(const char* keyName, const char* displayText, const char* 
     AppendText(command, sizeof command, programFile);
 
     char entry[EntryKeyCapacity];
-    if (!EntryKeyName(entry, keyName))
-        return 0;
-    HKEY parent;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kParentKey, 0, KEY_READ | KEY_WRITE, &parent) != ERROR_SUCCESS)
-        return 0;
-    HKEY key;
+    HKEY parent, key;
     DWORD disposition;
-    if (CreateEntryKey(parent, entry, &key, &disposition) != ERROR_SUCCESS) {
-        RegCloseKey(parent);
+    if (!OpenEntryKey(keyName, entry, &parent, &key, &disposition))
         return 0;
-    }
     if (disposition != REG_CREATED_NEW_KEY) {
         // An entry of an earlier installation is replaced as a whole, so
         // that none of its other values survive.
@@ -89,17 +97,10 @@ int RegisterUninstall(const char* keyName, const char* displayText, const char* 
 int RemoveUninstallEntry(const char* keyName)
 {
     char entry[EntryKeyCapacity];
-    if (!EntryKeyName(entry, keyName))
-        return 0;
-    HKEY parent;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kParentKey, 0, KEY_READ | KEY_WRITE, &parent) != ERROR_SUCCESS)
-        return 0;
-    HKEY key;
+    HKEY parent, key;
     DWORD disposition;
-    if (CreateEntryKey(parent, entry, &key, &disposition) != ERROR_SUCCESS) {
-        RegCloseKey(parent);
+    if (!OpenEntryKey(keyName, entry, &parent, &key, &disposition))
         return 0;
-    }
     RegCloseKey(key);
     RegDeleteKeyA(parent, entry);
     RegCloseKey(parent);

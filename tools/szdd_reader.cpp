@@ -70,6 +70,22 @@ inline void CopyMatch(unsigned char* w, unsigned distance, unsigned length)
     }
 }
 
+// Expands the match item at in (12-bit ring position, length 3..18) at w;
+// returns the address after it. A position equal to the ring position of w
+// reaches back the whole window.
+inline unsigned char* ExpandMatch(const unsigned char* in, const unsigned char* window, unsigned char* w,
+                                  unsigned bias)
+{
+    unsigned position = in[0] | ((unsigned)(in[1] & 0xF0) << 4);
+    unsigned length = (in[1] & 0x0F) + SzddMinMatch;
+    unsigned ring = (unsigned)((bias + (size_t)(w - window)) & RingMask);
+    unsigned distance = ((ring - position) & RingMask);
+    if (distance == 0)
+        distance = SzddWindowSize;
+    CopyMatch(w, distance, length);
+    return w + length;
+}
+
 // Decodes ahead into the window; returns the bytes added, 0 at the end of the
 // data. Called only when everything decoded has been handed out.
 size_t Decode(SzddReader* r)
@@ -96,15 +112,8 @@ size_t Decode(SzddReader* r)
                     if (f & 1) {
                         *w++ = *in++;
                     } else {
-                        unsigned position = in[0] | ((unsigned)(in[1] & 0xF0) << 4);
-                        unsigned length = (in[1] & 0x0F) + SzddMinMatch;
+                        w = ExpandMatch(in, window, w, bias);
                         in += 2;
-                        unsigned ring = (unsigned)((bias + (size_t)(w - window)) & RingMask);
-                        unsigned distance = ((ring - position) & RingMask);
-                        if (distance == 0)
-                            distance = SzddWindowSize;
-                        CopyMatch(w, distance, length);
-                        w += length;
                     }
                 }
             } while (w + GroupOutput <= limit && (size_t)(r->input + r->inEnd - in) >= GroupInput);
@@ -126,16 +135,8 @@ size_t Decode(SzddReader* r)
                 r->inPos = r->inEnd;  // a match cut short is dropped
                 break;
             }
-            const unsigned char* in = r->input + r->inPos;
-            unsigned position = in[0] | ((unsigned)(in[1] & 0xF0) << 4);
-            unsigned length = (in[1] & 0x0F) + SzddMinMatch;
+            w = ExpandMatch(r->input + r->inPos, window, w, bias);
             r->inPos += 2;
-            unsigned ring = (unsigned)((bias + (size_t)(w - window)) & RingMask);
-            unsigned distance = ((ring - position) & RingMask);
-            if (distance == 0)
-                distance = SzddWindowSize;
-            CopyMatch(w, distance, length);
-            w += length;
         }
         flags >>= 1;
     }
@@ -145,46 +146,39 @@ size_t Decode(SzddReader* r)
     return added;
 }
 
-// Hands out up to count decoded bytes (or drops them when buffer is 0).
-size_t Produce(SzddReader* r, unsigned char* buffer, size_t count)
+// Makes more bytes ready to hand out: decodes ahead into the window, or for
+// a pass-through file reads the next chunk of input. Returns 0 at the end.
+size_t Refill(SzddReader* r)
 {
-    size_t done = 0;
-    while (done < count) {
-        if (r->readPos == r->writePos && Decode(r) == 0)
-            break;
-        size_t n = r->writePos - r->readPos;
-        if (n > count - done)
-            n = count - done;
-        if (buffer)
-            memcpy(buffer + done, r->window + r->readPos, n);
-        r->readPos += n;
-        done += n;
-    }
-    r->position += done;
-    return done;
+    if (r->compressed)
+        return Decode(r);
+    if (r->inputEnded)
+        return 0;
+    r->inPos = 0;
+    r->inEnd = r->source.read(r->source.context, r->input, sizeof(r->input));
+    if (r->inEnd == 0)
+        r->inputEnded = 1;
+    return r->inEnd;
 }
 
-// A pass-through file: the header bytes read at the open come first.
-size_t ProduceRaw(SzddReader* r, unsigned char* buffer, size_t count)
+// Hands out up to count expanded bytes (or drops them when buffer is 0): the
+// decoded window's, or a pass-through file's input, whose header bytes read
+// at the open come first.
+size_t Produce(SzddReader* r, unsigned char* buffer, size_t count)
 {
+    const unsigned char* from = r->compressed ? r->window : r->input;
+    size_t* at = r->compressed ? &r->readPos : &r->inPos;
+    const size_t* end = r->compressed ? &r->writePos : &r->inEnd;
     size_t done = 0;
     while (done < count) {
-        if (r->inPos == r->inEnd) {
-            if (r->inputEnded)
-                break;
-            r->inPos = 0;
-            r->inEnd = r->source.read(r->source.context, r->input, sizeof(r->input));
-            if (r->inEnd == 0) {
-                r->inputEnded = 1;
-                break;
-            }
-        }
-        size_t n = r->inEnd - r->inPos;
+        if (*at == *end && Refill(r) == 0)
+            break;
+        size_t n = *end - *at;
         if (n > count - done)
             n = count - done;
         if (buffer)
-            memcpy(buffer + done, r->input + r->inPos, n);
-        r->inPos += n;
+            memcpy(buffer + done, from + *at, n);
+        *at += n;
         done += n;
     }
     r->position += done;
@@ -260,15 +254,14 @@ size_t SzddRead(SzddReader* r, void* buffer, size_t count)
         return 0;
     if (r->wanted < r->position && !Restart(r))
         return 0;
-    size_t (*produce)(SzddReader*, unsigned char*, size_t) = r->compressed ? Produce : ProduceRaw;
     while (r->position < r->wanted) {
         uint64_t skip = r->wanted - r->position;
-        if (produce(r, 0, skip > SzddOutputChunk ? SzddOutputChunk : (size_t)skip) == 0)
+        if (Produce(r, 0, skip > SzddOutputChunk ? SzddOutputChunk : (size_t)skip) == 0)
             break;
     }
     if (r->position < r->wanted)
         return 0;
-    size_t done = produce(r, (unsigned char*)buffer, count);
+    size_t done = Produce(r, (unsigned char*)buffer, count);
     r->wanted = r->position;
     return done;
 }
