@@ -5,7 +5,7 @@
 // directory size is checked against the file before anything is allocated,
 // and a name field without a zero byte ends at its 128th byte.
 #include "engine/resfile.h"
-#include "engine/resfile_memory.h"
+#include "support/global_memory.h"
 
 #include <string.h>
 

@@ -36,11 +36,7 @@ static void OnInit(HWND page)
     char display[DisplayKept * 2 + 4];
     ShortenForDisplay(gSetup.targetPath, display, sizeof display);
     SetDlgItemTextA(page, IDC_TARGET_DISPLAY, display);
-
-    char root[4] = { gSetup.targetPath[0], ':', '\\', '\0' };
-    DWORD freeKB = FreeSpaceKB(root);
-    EnablePageButton(page, IDC_NEXT, freeKB >= SpaceNeededKB());
-    FillSpaceLabels(page, freeKB, gSetup.targetPath[0]);
+    ShowStoredTargetSpace(page);
 }
 
 INT_PTR CALLBACK ConfirmPageProc(HWND page, UINT message, WPARAM wParam, LPARAM)
@@ -49,18 +45,5 @@ INT_PTR CALLBACK ConfirmPageProc(HWND page, UINT message, WPARAM wParam, LPARAM)
         OnInit(page);
         return TRUE;
     }
-    if (message != WM_COMMAND)
-        return FALSE;
-    if (IsPlainCommand(wParam, IDC_NEXT)) {
-        EndDialog(page, 1);
-        gSetup.page = PageProgress;
-    } else if (IsPlainCommand(wParam, IDC_BACK)) {
-        EndDialog(page, 1);
-        gSetup.page = PageTarget;
-    } else if (IsPlainCommand(wParam, IDC_CANCEL)) {
-        EndDialog(page, 0);
-    } else {
-        return FALSE;
-    }
-    return TRUE;
+    return message == WM_COMMAND && EndPageOnCommand(page, wParam, PageProgress, PageTarget);
 }

@@ -79,8 +79,9 @@ int CheckTargetDrive(const char* path)
     if (path[1] != ':' || path[2] != '\\')
         return 0;
     char root[4] = { path[0], ':', '\\', '\0' };  // as typed
-    UINT type = GetDriveTypeA(root);
-    if (type != DRIVE_FIXED && type != DRIVE_REMOVABLE)
+    // A fixed disk passes at once; anything else is asked again for a
+    // removable disk.
+    if (GetDriveTypeA(root) != DRIVE_FIXED && GetDriveTypeA(root) != DRIVE_REMOVABLE)
         return 0;
     DWORD kb;
     if (!QueryFreeSpaceKB(root, FindDiskFreeSpaceEx(), &kb))
@@ -104,4 +105,12 @@ void EnablePageButton(HWND page, int id, int enable)
     HWND button = GetDlgItem(page, id);
     EnableWindow(button, enable ? TRUE : FALSE);
     InvalidateRect(button, NULL, TRUE);
+}
+
+void ShowStoredTargetSpace(HWND page)
+{
+    char root[4] = { gSetup.targetPath[0], ':', '\\', '\0' };
+    DWORD freeKB = FreeSpaceKB(root);
+    EnablePageButton(page, IDC_NEXT, freeKB >= SpaceNeededKB());
+    FillSpaceLabels(page, freeKB, gSetup.targetPath[0]);
 }

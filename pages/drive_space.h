@@ -28,6 +28,11 @@ void FillSpaceLabels(HWND page, DWORD freeKB, char letter);
 // Enables or disables a page's button and has it repainted.
 void EnablePageButton(HWND page, int id, int enable);
 
+// How a page that shows the figures opens: the free space of the drive root
+// formed from targetPath's first character as stored, with no letter or
+// drive type test, decides whether IDC_NEXT starts enabled; then the labels.
+void ShowStoredTargetSpace(HWND page);
+
 // Exposed for the tests. GetDiskFreeSpaceExA as kernel32 offers it, or NULL
 // on systems before it.
 typedef BOOL(WINAPI* DiskFreeSpaceExProc)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);

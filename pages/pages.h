@@ -12,6 +12,12 @@ void PreparePage(HWND page);
 // must equal the control id, notification code 0.
 inline bool IsPlainCommand(WPARAM wParam, int id) { return wParam == (WPARAM)id; }
 
+// The buttons that end a page, the same on every page: "Weiter" goes on to
+// page next, "Zurück" back to page back (0: the page has no such button or
+// handles it itself), and "Abbrechen" or Esc ends the page with 0, which
+// abandons the run. Returns TRUE when wParam was one of them.
+INT_PTR EndPageOnCommand(HWND page, WPARAM wParam, int next, int back);
+
 INT_PTR CALLBACK WelcomePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK TargetPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK ConfirmPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);

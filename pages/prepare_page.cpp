@@ -1,4 +1,4 @@
-// The set-up every wizard page runs first.
+// The set-up every wizard page runs first, and the buttons that end a page.
 #include <windows.h>
 
 #include "pages/pages.h"
@@ -20,4 +20,20 @@ void PreparePage(HWND page)
     int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
     SetWindowPos(page, HWND_TOP, x, y, 0, 0, SWP_NOSIZE);
     ShowWindow(page, SW_SHOW);
+}
+
+INT_PTR EndPageOnCommand(HWND page, WPARAM wParam, int next, int back)
+{
+    if (next && IsPlainCommand(wParam, IDC_NEXT)) {
+        EndDialog(page, 1);
+        gSetup.page = next;
+    } else if (back && IsPlainCommand(wParam, IDC_BACK)) {
+        EndDialog(page, 1);
+        gSetup.page = back;
+    } else if (IsPlainCommand(wParam, IDC_CANCEL)) {
+        EndDialog(page, 0);
+    } else {
+        return FALSE;
+    }
+    return TRUE;
 }

@@ -50,12 +50,7 @@ static void OnInit(HWND page)
     // text can also arrive by other ways than the keyboard.
     SendDlgItemMessageA(page, IDC_TARGET_EDIT, EM_LIMITTEXT, sizeof gSetup.targetPath - 1, 0);
     SetDlgItemTextA(page, IDC_TARGET_EDIT, gSetup.targetPath);  // runs OnEditChange once
-
-    // The page opens on the stored target as it is, without the drive tests.
-    char root[4] = { gSetup.targetPath[0], ':', '\\', '\0' };
-    DWORD freeKB = FreeSpaceKB(root);
-    EnablePageButton(page, IDC_NEXT, freeKB >= SpaceNeededKB());
-    FillSpaceLabels(page, freeKB, gSetup.targetPath[0]);
+    ShowStoredTargetSpace(page);
 }
 
 // Fills folder with the full path the user chose; 0 when cancelled or when
@@ -137,13 +132,8 @@ INT_PTR CALLBACK TargetPageProc(HWND page, UINT message, WPARAM wParam, LPARAM)
         OnBrowse(page);
     } else if (IsPlainCommand(wParam, IDC_NEXT)) {
         OnNext(page);
-    } else if (IsPlainCommand(wParam, IDC_BACK)) {
-        EndDialog(page, 1);
-        gSetup.page = PageWelcome;
-    } else if (IsPlainCommand(wParam, IDC_CANCEL)) {
-        EndDialog(page, 0);
     } else {
-        return FALSE;
+        return EndPageOnCommand(page, wParam, 0, PageWelcome);
     }
     return TRUE;
 }

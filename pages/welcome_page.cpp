@@ -12,16 +12,5 @@ INT_PTR CALLBACK WelcomePageProc(HWND page, UINT message, WPARAM wParam, LPARAM)
         SetDlgItemTextA(page, IDC_WELCOME_TEXT, "Dieses Programm installiert den Kovra Rendo Cup.");
         return TRUE;
     }
-    if (message == WM_COMMAND) {
-        if (IsPlainCommand(wParam, IDC_NEXT)) {
-            EndDialog(page, 1);
-            gSetup.page = PageTarget;
-            return TRUE;
-        }
-        if (IsPlainCommand(wParam, IDC_CANCEL)) {
-            EndDialog(page, 0);
-            return TRUE;
-        }
-    }
-    return FALSE;
+    return message == WM_COMMAND && EndPageOnCommand(page, wParam, PageTarget, 0);
 }

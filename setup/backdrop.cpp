@@ -6,6 +6,15 @@
 #include "setup/driver.h"
 #include "setup/setup_state.h"
 
+// The product name in two lines, moved right and down by offset pixels.
+static void DrawProductName(HDC dc, COLORREF colour, int offset)
+{
+    SetTextColor(dc, colour);
+    SetBkMode(dc, TRANSPARENT);
+    TextOutA(dc, 20 + offset, 20 + offset, "Kovra", 5);
+    TextOutA(dc, 20 + offset, 70 + offset, "Rendo Cup", 9);
+}
+
 static void PaintBackdrop(HWND window)
 {
     PAINTSTRUCT paint;
@@ -25,15 +34,10 @@ static void PaintBackdrop(HWND window)
                              DEFAULT_PITCH | FF_DONTCARE, "Arial");
     HGDIOBJ previous = SelectObject(dc, font);
 
-    SetTextColor(dc, RGB(20, 20, 20));
-    SetBkMode(dc, TRANSPARENT);
-    TextOutA(dc, 25, 25, "Kovra", 5);
-    TextOutA(dc, 25, 75, "Rendo Cup", 9);
-
-    SetTextColor(dc, RGB(255, 255, 255));
-    SetBkMode(dc, TRANSPARENT);
-    TextOutA(dc, 20, 20, "Kovra", 5);
-    TextOutA(dc, 20, 70, "Rendo Cup", 9);
+    // The shadow first, 5 pixels to the lower right; the white covers it
+    // but for that fringe.
+    DrawProductName(dc, RGB(20, 20, 20), 5);
+    DrawProductName(dc, RGB(255, 255, 255), 0);
 
     SelectObject(dc, previous);
     DeleteObject(font);

@@ -26,8 +26,8 @@ public:
     FileObject(const char* path, int mode);
     ~FileObject();
 
-    // The setup creates its one object on the heap; a failed allocation
-    // gives NULL instead of an exception, which this program never uses.
+    // On the heap, a failed allocation gives NULL instead of an exception,
+    // which this program never uses.
     static void* operator new(size_t size) noexcept;
     static void operator delete(void* block) noexcept;
 

@@ -3,20 +3,8 @@
 #include <stdio.h>
 #include <string.h>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <stdlib.h>
-
-// The host build (tests) keeps the same calls over the C heap: a fixed block
-// is its own address, as on Windows.
-typedef void* HGLOBAL;
-enum { GMEM_FIXED = 0 };
-static HGLOBAL GlobalAlloc(unsigned int, size_t bytes) { return malloc(bytes ? bytes : 1); }
-static void* GlobalLock(HGLOBAL memory) { return memory; }
-static int GlobalUnlock(HGLOBAL) { return 0; }
-static HGLOBAL GlobalFree(HGLOBAL memory) { free(memory); return NULL; }
-#endif
+// The fixed global blocks, or the C heap in the host build.
+#include "support/global_memory.h"
 
 RankTableSlot gRankTables[RankTableSlotCount];
 

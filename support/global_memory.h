@@ -1,8 +1,9 @@
-// Fixed global memory blocks for the archive reader. On Windows these are the
-// kernel's GlobalAlloc family; the host build (tests, fuzzers) maps the few
-// calls the reader makes onto the C heap so the same code runs sanitized.
-#ifndef KOVRA_RESFILE_MEMORY_H
-#define KOVRA_RESFILE_MEMORY_H
+// Fixed global memory blocks for the archive reader and the rank tables. On
+// Windows these are the kernel's GlobalAlloc family; the host build (tests,
+// fuzzers) maps the few calls they make onto the C heap so the same code runs
+// sanitized.
+#ifndef KOVRA_GLOBAL_MEMORY_H
+#define KOVRA_GLOBAL_MEMORY_H
 
 #ifdef _WIN32
 #include <windows.h>
