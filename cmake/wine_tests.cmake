@@ -61,8 +61,7 @@ target_link_libraries(walkthrough PRIVATE uidriver)
 target_link_options(walkthrough PRIVATE -static)
 
 # Wine tests that need a broken payload module borrow the driver's resource
-# editing; those that need a prepared drive have a NAME.hook.sh beside them,
-# run on their fresh prefix before the test (tests/wine/wine-run.sh).
+# editing.
 foreach(src ${WINE_TESTS} ${E2E_TESTS})
     get_filename_component(name ${src} NAME_WE)
     get_filename_component(dir ${src} DIRECTORY)
@@ -70,9 +69,6 @@ foreach(src ${WINE_TESTS} ${E2E_TESTS})
     if(kind STREQUAL "wine" AND TARGET uidriver)
         target_link_libraries(wine.${name} PRIVATE uidriver)
         add_dependencies(wine.${name} setup setup_nopayload)
-    endif()
-    if(EXISTS ${dir}/${name}.hook.sh)
-        set_tests_properties(${kind}.${name} PROPERTIES ENVIRONMENT KOVRA_PREFIX_HOOK=${dir}/${name}.hook.sh)
     endif()
 endforeach()
 
@@ -88,5 +84,8 @@ function(kovra_prefix_hook test script)
 endfunction()
 kovra_prefix_hook(wine.drive_space_test ${CMAKE_SOURCE_DIR}/tests/wine/drives.sh)
 kovra_prefix_hook(e2e.target_page_test ${CMAKE_SOURCE_DIR}/tests/wine/drives.sh)
+kovra_prefix_hook(wine.abort_points_test ${CMAKE_SOURCE_DIR}/tests/wine/abort_points_test.hook.sh)
+kovra_prefix_hook(wine.full_disk_test ${CMAKE_SOURCE_DIR}/tests/wine/full_disk_test.hook.sh)
+kovra_prefix_hook(e2e.install_test ${CMAKE_SOURCE_DIR}/tests/e2e/install_test.hook.sh)
 
 include(${CMAKE_SOURCE_DIR}/tests/bench/install_bench.cmake OPTIONAL)

@@ -6,6 +6,7 @@
 #include "tools/reference_expand.h"
 #include "tools/szdd.h"
 #include "tools/szdd_reader.h"
+#include "tests/file_bytes.h"
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -26,29 +27,6 @@ typedef std::vector<unsigned char> Bytes;
 double Now()
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-bool ReadWhole(const std::string& path, Bytes& out)
-{
-    FILE* f = fopen(path.c_str(), "rb");
-    if (!f)
-        return false;
-    out.clear();
-    unsigned char chunk[65536];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof(chunk), f)) > 0)
-        out.insert(out.end(), chunk, chunk + got);
-    fclose(f);
-    return true;
-}
-
-bool WriteWhole(const std::string& path, const Bytes& data)
-{
-    FILE* f = fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    bool ok = fwrite(data.data(), 1, data.size(), f) == data.size();
-    return fclose(f) == 0 && ok;
 }
 
 void Append(Bytes& out, const Bytes& part)

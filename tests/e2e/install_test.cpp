@@ -203,7 +203,7 @@ TEST_F(Install, ThePayloadLandsByteForByteWithItsLog)
     std::string exe = KOVRA_SETUP_EXE;
     Bytes archive;
     std::vector<Entry> entries;
-    if (fx::ReadWhole(std::string(KOVRA_PAYLOAD_DIR_WIN) + "\\payload.uni", &archive)) {
+    if (fx::ReadWhole(std::string(KOVRA_PAYLOAD_DIR_WIN) + "\\payload.uni", archive)) {
         entries = ReadArchive(archive);
         ASSERT_EQ(311u, entries.size());
     } else {

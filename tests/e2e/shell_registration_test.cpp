@@ -9,7 +9,6 @@
 
 #include "resources/resource_ids.h"
 #include "tests/wine/engine_fixture.h"
-#include "tests/wine/integration_support.h"
 #include "uidriver.h"
 
 namespace {
@@ -91,8 +90,8 @@ protected:
     {
         RegDeleteKeyA(HKEY_CURRENT_USER, kAppDefaults);
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kEntry);
-        itest::RemoveTree(itest::ProgramsFolder() + "\\Kovra Rendo Cup");
-        itest::RemoveTree("C:\\Spiele");
+        fx::RemoveTree(fx::ProgramsFolder() + "\\Kovra Rendo Cup");
+        fx::RemoveTree("C:\\Spiele");
     }
     // One run of setup.exe through every page into target; returns the
     // text of the closing box.
@@ -125,20 +124,20 @@ protected:
     }
     void ExpectShortcutsAndEntry(const std::string& target)
     {
-        std::string menu = itest::ProgramsFolder() + "\\Kovra Rendo Cup";
+        std::string menu = fx::ProgramsFolder() + "\\Kovra Rendo Cup";
         std::vector<std::string> records = { "ID",
                                              "CI " + menu,
                                              "CL " + menu + "\\Kovra Rendo Cup.lnk",
                                              "CL " + menu + "\\Entferne Kovra Rendo Cup.lnk",
                                              "RK ZKKovraRendoCup_V1",
                                              "PN Kovra Rendo Cup" };
-        std::vector<std::string> lines = Lines(itest::ReadBytes(target + "deinst.log"));
+        std::vector<std::string> lines = Lines(fx::ReadOr(target + "deinst.log"));
         EXPECT_EQ(records, ShellRecords(lines));
         EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), "NC kovra.exe"));
         EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), "NC uninst.exe"));
-        EXPECT_TRUE(itest::Exists(target + "kovra.exe"));
-        EXPECT_TRUE(itest::Exists(target + "uninst.exe"));
-        std::vector<std::string> links = itest::ListTree(menu);
+        EXPECT_TRUE(fx::Exists(target + "kovra.exe"));
+        EXPECT_TRUE(fx::Exists(target + "uninst.exe"));
+        std::vector<std::string> links = fx::ListTree(menu);
         ASSERT_EQ(2u, links.size());
         EXPECT_EQ(0u, links[0].find("Entferne Kovra Rendo Cup.lnk ("));
         EXPECT_EQ(0u, links[1].find("Kovra Rendo Cup.lnk ("));
@@ -174,33 +173,33 @@ TEST_F(ShellRegistration, Windows98AndXPGetShortcutsAndOneEntryNamingTheLastFold
 TEST_F(ShellRegistration, Windows31GetsAProgramManagerGroupAndNoEntry)
 {
     SetWindowsVersion("win31");
-    itest::ProgmanServer progman;
+    fx::ProgmanServer progman;
     ASSERT_TRUE(progman.registered());
     ASSERT_EQ("Installation erfolgreich.", Install("C:\\Spiele\\Kovra Rendo Cup"));
 
     std::vector<std::string> records = { "ID", "PG Kovra Rendo Cup", "PN Kovra Rendo Cup" };
-    EXPECT_EQ(records, ShellRecords(Lines(itest::ReadBytes("C:\\Spiele\\Kovra Rendo Cup\\deinst.log"))));
+    EXPECT_EQ(records, ShellRecords(Lines(fx::ReadOr("C:\\Spiele\\Kovra Rendo Cup\\deinst.log"))));
     std::vector<std::string> sent = {
-        itest::Command("[DeleteGroup(\x1CKovra Rendo Cup\x1C)]"),
-        itest::Command("[CreateGroup(\x1CKovra Rendo Cup\x1C)]"),
-        itest::Command("[ShowGroup(\x1CKovra Rendo Cup\x1C,1)]"),
-        itest::Command("[AddItem(\x1C" "C:\\Spiele\\Kovra Rendo Cup\\uninst.exe\x1C,\x1C" "Entferne Kovra Rendo Cup\x1C)]"),
+        fx::Command("[DeleteGroup(\x1CKovra Rendo Cup\x1C)]"),
+        fx::Command("[CreateGroup(\x1CKovra Rendo Cup\x1C)]"),
+        fx::Command("[ShowGroup(\x1CKovra Rendo Cup\x1C,1)]"),
+        fx::Command("[AddItem(\x1C" "C:\\Spiele\\Kovra Rendo Cup\\uninst.exe\x1C,\x1C" "Entferne Kovra Rendo Cup\x1C)]"),
     };
     EXPECT_EQ(sent, progman.commands());
     EXPECT_EQ("<absent>", EntryText("UninstallString"));
-    EXPECT_FALSE(itest::Exists(itest::ProgramsFolder() + "\\Kovra Rendo Cup"));
+    EXPECT_FALSE(fx::Exists(fx::ProgramsFolder() + "\\Kovra Rendo Cup"));
 }
 
 TEST_F(ShellRegistration, AnAbandonedRunLeavesTheMachineAsItWas)
 {
     ASSERT_TRUE(brokenCopied);
-    itest::MakeFolders("C:\\Spiele");
-    itest::WriteBytes("C:\\Spiele\\notizen.txt", "mine");
-    std::vector<std::string> drive = itest::ListTree("C:\\Spiele");
-    std::vector<std::string> menu = itest::ListTree(itest::ProgramsFolder());
+    fx::MakeFolders("C:\\Spiele");
+    fx::WriteWhole("C:\\Spiele\\notizen.txt", "mine");
+    std::vector<std::string> drive = fx::ListTree("C:\\Spiele");
+    std::vector<std::string> menu = fx::ListTree(fx::ProgramsFolder());
     ASSERT_EQ("Installation abgebrochen.", Install("C:\\Spiele\\Kovra\\Rendo Cup", kBrokenCopy));
-    EXPECT_EQ(drive, itest::ListTree("C:\\Spiele"));
-    EXPECT_EQ(menu, itest::ListTree(itest::ProgramsFolder()));
+    EXPECT_EQ(drive, fx::ListTree("C:\\Spiele"));
+    EXPECT_EQ(menu, fx::ListTree(fx::ProgramsFolder()));
     EXPECT_EQ("<absent>", EntryText("UninstallString"));
 }
 

@@ -4,6 +4,7 @@
 #include "tools/archive_writer.h"
 #include "tools/szdd.h"
 #include "tools/szdd_cases.h"
+#include "tests/file_bytes.h"
 
 #include <stdio.h>
 
@@ -11,15 +12,6 @@
 #include <vector>
 
 namespace {
-
-bool WriteFile(const std::string& path, const std::vector<unsigned char>& data)
-{
-    FILE* f = fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    bool ok = data.empty() || fwrite(data.data(), 1, data.size(), f) == data.size();
-    return fclose(f) == 0 && ok;
-}
 
 ArchiveEntry Held(const std::string& name, const std::string& data)
 {
@@ -56,8 +48,8 @@ int main(int argc, char** argv)
     std::string error;
     bool ok = ArchiveWriteMemory(small, archive, error) &&
               ArchiveWriteMemory(std::vector<ArchiveEntry>(), empty, error) &&
-              WriteFile(resfile + "/demo_head.uni", head) && WriteFile(resfile + "/small.uni", archive) &&
-              WriteFile(resfile + "/empty.uni", empty);
+              WriteWhole(resfile + "/demo_head.uni", head) && WriteWhole(resfile + "/small.uni", archive) &&
+              WriteWhole(resfile + "/empty.uni", empty);
     for (const SzddCase& c : SzddEdgeCases()) {
         if (c.data.size() > 20000)
             continue;
@@ -65,7 +57,7 @@ int main(int argc, char** argv)
         SzddCompress(c.data.data(), c.data.size(), packed);
         // The reader's fuzzer takes three bytes of set-up before the file.
         packed.insert(packed.begin(), {7, 126, 33});
-        ok = ok && WriteFile(szdd + "/" + c.name + ".sz_", packed);
+        ok = ok && WriteWhole(szdd + "/" + c.name + ".sz_", packed);
     }
     if (!ok) {
         fprintf(stderr, "fuzz_seeds: cannot write the seeds %s\n", error.c_str());

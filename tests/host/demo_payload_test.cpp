@@ -7,6 +7,7 @@
 #include "tools/reference_expand.h"
 #include "tools/szdd.h"
 #include "tools/szdd_reader.h"
+#include "tests/file_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -22,20 +23,6 @@ namespace {
 typedef std::vector<unsigned char> Bytes;
 
 const std::string kDir = KOVRA_PAYLOAD_DIR;
-
-bool ReadWhole(const std::string& path, Bytes& out)
-{
-    FILE* f = fopen(path.c_str(), "rb");
-    if (!f)
-        return false;
-    out.clear();
-    unsigned char chunk[65536];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof(chunk), f)) > 0)
-        out.insert(out.end(), chunk, chunk + got);
-    fclose(f);
-    return true;
-}
 
 uint32_t LE32(const Bytes& b, size_t at)
 {

@@ -3,69 +3,49 @@
 
 #include "engine/entry_name.h"
 
+#include <initializer_list>
+
+// Each name, with the result it must give; the name is in the message.
+static void ExpectInside(int expected, std::initializer_list<const char*> names)
+{
+    for (const char* name : names)
+        EXPECT_EQ(expected, EntryNameInsideTarget(name)) << (name ? name : "NULL");
+}
+
+static void ExpectReserved(int expected, std::initializer_list<const char*> names)
+{
+    for (const char* name : names)
+        EXPECT_EQ(expected, EntryNameReserved(name)) << name;
+}
+
 TEST(EntryNameInsideTarget, PlainNamesAndOneSubFolderPass)
 {
-    EXPECT_EQ(1, EntryNameInsideTarget("kovra.exe"));
-    EXPECT_EQ(1, EntryNameInsideTarget("sfx\\a.wav"));
-    EXPECT_EQ(1, EntryNameInsideTarget("a\\b\\c d.txt"));
-    EXPECT_EQ(1, EntryNameInsideTarget("..a"));
-    EXPECT_EQ(1, EntryNameInsideTarget("a..\\.b"));
-    EXPECT_EQ(1, EntryNameInsideTarget("\xFC" "ber.txt"));
+    ExpectInside(1, {"kovra.exe", "sfx\\a.wav", "a\\b\\c d.txt", "..a", "a..\\.b",
+        "\xFC" "ber.txt"});
 }
 
 TEST(EntryNameInsideTarget, ParentPartsAreRefusedWithEitherSeparator)
 {
-    EXPECT_EQ(0, EntryNameInsideTarget(".."));
-    EXPECT_EQ(0, EntryNameInsideTarget("..\\evil.txt"));
-    EXPECT_EQ(0, EntryNameInsideTarget("sfx\\..\\..\\evil.txt"));
-    EXPECT_EQ(0, EntryNameInsideTarget("sfx/../../evil.txt"));
-    EXPECT_EQ(0, EntryNameInsideTarget("sfx\\.."));
+    ExpectInside(0, {"..", "..\\evil.txt", "sfx\\..\\..\\evil.txt", "sfx/../../evil.txt",
+        "sfx\\.."});
     // Windows drops trailing dots and blanks: these mean ".." or "." too.
-    EXPECT_EQ(0, EntryNameInsideTarget("...\\evil.txt"));
-    EXPECT_EQ(0, EntryNameInsideTarget(".. \\evil.txt"));
-    EXPECT_EQ(0, EntryNameInsideTarget("."));
-    EXPECT_EQ(0, EntryNameInsideTarget(" \\evil.txt"));
+    ExpectInside(0, {"...\\evil.txt", ".. \\evil.txt", ".", " \\evil.txt"});
 }
 
 TEST(EntryNameInsideTarget, RootsDrivesStreamsAndEmptyPartsAreRefused)
 {
-    EXPECT_EQ(0, EntryNameInsideTarget(""));
-    EXPECT_EQ(0, EntryNameInsideTarget(NULL));
-    EXPECT_EQ(0, EntryNameInsideTarget("\\evil.txt"));
-    EXPECT_EQ(0, EntryNameInsideTarget("/evil.txt"));
-    EXPECT_EQ(0, EntryNameInsideTarget("\\\\server\\share\\evil.txt"));
-    EXPECT_EQ(0, EntryNameInsideTarget("C:\\evil.txt"));
-    EXPECT_EQ(0, EntryNameInsideTarget("C:evil.txt"));
-    EXPECT_EQ(0, EntryNameInsideTarget("sfx\\a.wav:stream"));
-    EXPECT_EQ(0, EntryNameInsideTarget("sfx\\\\a.wav"));
-    EXPECT_EQ(0, EntryNameInsideTarget("sfx\\"));
+    ExpectInside(0, {"", NULL, "\\evil.txt", "/evil.txt", "\\\\server\\share\\evil.txt",
+        "C:\\evil.txt", "C:evil.txt", "sfx\\a.wav:stream", "sfx\\\\a.wav", "sfx\\"});
 }
 
 TEST(EntryNameInsideTarget, DeviceNamesAreRefusedInAnyPart)
 {
-    EXPECT_EQ(0, EntryNameInsideTarget("CON"));
-    EXPECT_EQ(0, EntryNameInsideTarget("con.txt"));
-    EXPECT_EQ(0, EntryNameInsideTarget("sfx\\Nul"));
-    EXPECT_EQ(0, EntryNameInsideTarget("aux \\a.wav"));
-    EXPECT_EQ(0, EntryNameInsideTarget("COM1"));
-    EXPECT_EQ(0, EntryNameInsideTarget("lpt9.dat"));
-    EXPECT_EQ(1, EntryNameInsideTarget("com0"));
-    EXPECT_EQ(1, EntryNameInsideTarget("com10"));
-    EXPECT_EQ(1, EntryNameInsideTarget("console.txt"));
-    EXPECT_EQ(1, EntryNameInsideTarget("icon.bmp"));
-    EXPECT_EQ(1, EntryNameInsideTarget("nul_\\x"));
+    ExpectInside(0, {"CON", "con.txt", "sfx\\Nul", "aux \\a.wav", "COM1", "lpt9.dat"});
+    ExpectInside(1, {"com0", "com10", "console.txt", "icon.bmp", "nul_\\x"});
 }
 
 TEST(EntryNameReserved, SetupsOwnFilesInTheTargetAreReserved)
 {
-    EXPECT_EQ(1, EntryNameReserved("deinst.log"));
-    EXPECT_EQ(1, EntryNameReserved("DEINST.LOG"));
-    EXPECT_EQ(1, EntryNameReserved("deinst.log. "));
-    EXPECT_EQ(1, EntryNameReserved("Temp.Uni"));
-    EXPECT_EQ(1, EntryNameReserved("temp.un_"));
-    EXPECT_EQ(0, EntryNameReserved("sfx\\deinst.log"));
-    EXPECT_EQ(0, EntryNameReserved("deinst.lo"));
-    EXPECT_EQ(0, EntryNameReserved("deinst.logs"));
-    EXPECT_EQ(0, EntryNameReserved("uninst.exe"));
-    EXPECT_EQ(0, EntryNameReserved(""));
+    ExpectReserved(1, {"deinst.log", "DEINST.LOG", "deinst.log. ", "Temp.Uni", "temp.un_"});
+    ExpectReserved(0, {"sfx\\deinst.log", "deinst.lo", "deinst.logs", "uninst.exe", ""});
 }

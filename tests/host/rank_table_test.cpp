@@ -1,6 +1,7 @@
 // Ranked record tables: ranking in both orders, inserts, the scrambled file
 // form, and the refusals of bad slots, rows, names and sizes.
 #include "support/rank_table.h"
+#include "tests/file_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -65,23 +66,16 @@ protected:
     static std::string ReadAll(const std::string& path)
     {
         std::string bytes;
-        FILE* f = fopen(path.c_str(), "rb");
-        if (!f)
-            return "<missing>";
-        char buffer[4096];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
-            bytes.append(buffer, n);
-        fclose(f);
-        return bytes;
+        return ReadWhole(path, bytes) ? bytes : "<missing>";
     }
 
-    static void WriteAll(const std::string& path, const std::string& bytes)
+    static void WriteAll(const std::string& path, const std::string& bytes) { ASSERT_TRUE(WriteWhole(path, bytes)); }
+
+    // The rank each score would take: {score, position} pairs.
+    static void ExpectPositions(int slot, std::vector<std::pair<int, int>> cases)
     {
-        FILE* f = fopen(path.c_str(), "wb");
-        ASSERT_TRUE(f != NULL);
-        fwrite(bytes.data(), 1, bytes.size(), f);
-        fclose(f);
+        for (const auto& c : cases)
+            EXPECT_EQ(c.second, FindRankPosition(slot, c.first)) << "score " << c.first;
     }
 
     std::vector<std::string> paths;
@@ -90,31 +84,19 @@ protected:
 TEST_F(RankTableTest, DescendingTableRanksBeforeEqualScores)
 {
     Make(0, { 100, 80, 60 }, 1);
-    EXPECT_EQ(1, FindRankPosition(0, 100));
-    EXPECT_EQ(1, FindRankPosition(0, 150));
-    EXPECT_EQ(2, FindRankPosition(0, 90));
-    EXPECT_EQ(2, FindRankPosition(0, 80));
-    EXPECT_EQ(3, FindRankPosition(0, 70));
-    EXPECT_EQ(3, FindRankPosition(0, 60));
-    EXPECT_EQ(0, FindRankPosition(0, 50));
+    ExpectPositions(0, { { 100, 1 }, { 150, 1 }, { 90, 2 }, { 80, 2 }, { 70, 3 }, { 60, 3 }, { 50, 0 } });
 }
 
 TEST_F(RankTableTest, AscendingTableRanksBeforeEqualScores)
 {
     Make(19, { 10, 20, 30 }, 0);
-    EXPECT_EQ(1, FindRankPosition(19, 5));
-    EXPECT_EQ(2, FindRankPosition(19, 15));
-    EXPECT_EQ(2, FindRankPosition(19, 20));
-    EXPECT_EQ(3, FindRankPosition(19, 30));
-    EXPECT_EQ(0, FindRankPosition(19, 35));
+    ExpectPositions(19, { { 5, 1 }, { 15, 2 }, { 20, 2 }, { 30, 3 }, { 35, 0 } });
 }
 
 TEST_F(RankTableTest, ScoresCompareSigned)
 {
     Make(1, { -10, 0, INT_MAX }, 0);
-    EXPECT_EQ(1, FindRankPosition(1, INT_MIN));
-    EXPECT_EQ(2, FindRankPosition(1, -1));
-    EXPECT_EQ(3, FindRankPosition(1, 1));
+    ExpectPositions(1, { { INT_MIN, 1 }, { -1, 2 }, { 1, 3 } });
     EXPECT_EQ(INT_MAX, GetRankScore(1, 3));
     EXPECT_EQ(-10, GetRankScore(1, 1));
     // Least significant byte first.

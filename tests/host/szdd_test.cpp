@@ -5,6 +5,8 @@
 #include "tools/szdd.h"
 #include "tools/szdd_cases.h"
 #include "tools/szdd_reader.h"
+#include "tests/file_bytes.h"
+#include "tests/fuzz/ring_decode.h"
 
 #include <gtest/gtest.h>
 
@@ -33,20 +35,6 @@ Bytes Expand(const Bytes& packed)
     Bytes out;
     SzddExpandMemory(packed.data(), packed.size(), out);
     return out;
-}
-
-bool ReadWhole(const std::string& path, Bytes& out)
-{
-    FILE* f = fopen(path.c_str(), "rb");
-    if (!f)
-        return false;
-    out.clear();
-    unsigned char chunk[4096];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof(chunk), f)) > 0)
-        out.insert(out.end(), chunk, chunk + got);
-    fclose(f);
-    return true;
 }
 
 std::string WriteTemp(const Bytes& bytes)
@@ -112,42 +100,6 @@ struct OpenReader {
         return out;
     }
 };
-
-// The simplest possible decoder: one byte at a time through a 4,096-byte
-// ring, stopping where the data end. The fast reader must agree with it.
-Bytes RingDecode(const Bytes& packed)
-{
-    Bytes out;
-    unsigned char ring[4096];
-    memset(ring, ' ', sizeof(ring));
-    unsigned pos = 4080;
-    size_t i = 14;
-    while (i < packed.size()) {
-        unsigned flags = packed[i++];
-        for (int bit = 0; bit < 8; ++bit, flags >>= 1) {
-            if (flags & 1) {
-                if (i >= packed.size())
-                    return out;
-                ring[pos] = packed[i++];
-                out.push_back(ring[pos]);
-                pos = (pos + 1) & 4095;
-            } else {
-                if (i + 1 >= packed.size())
-                    return out;
-                unsigned src = packed[i] | ((packed[i + 1] & 0xF0) << 4);
-                unsigned len = (packed[i + 1] & 0x0F) + 3;
-                i += 2;
-                for (unsigned k = 0; k < len; ++k) {
-                    unsigned char c = ring[(src + k) & 4095];
-                    ring[pos] = c;
-                    out.push_back(c);
-                    pos = (pos + 1) & 4095;
-                }
-            }
-        }
-    }
-    return out;
-}
 
 // Whether data[at ..] has a match of length len within the window, the
 // initial space fill included, found by trying every distance.
@@ -237,7 +189,7 @@ TEST(SzddCompress, EdgeCasesExpandIdenticallyThroughAllExpanders)
         SCOPED_TRACE(c.name);
         Bytes packed = Compress(c.data);
         EXPECT_EQ(c.data, Expand(packed));
-        EXPECT_EQ(c.data, RingDecode(packed));
+        EXPECT_EQ(c.data, RingDecode(packed.data(), packed.size()));
         Bytes viaMspack;
         EXPECT_EQ(1, MspackExpand(packed.data(), packed.size(), viaMspack));
         EXPECT_EQ(c.data, viaMspack);
@@ -428,7 +380,7 @@ TEST(SzddReader, AgreesWithTheRingDecoderOnArbitraryStreams)
         size_t n = next() % 3000;
         for (size_t i = 0; i < n; ++i)
             packed.push_back((unsigned char)(next() % 4 == 0 ? 0 : next()));
-        Bytes expect = RingDecode(packed);
+        Bytes expect = RingDecode(packed.data(), packed.size());
         EXPECT_EQ(expect, Expand(packed));
         OpenReader r(packed, 1 + next() % 50);
         Bytes got, part;

@@ -9,7 +9,6 @@
 #include "engine/timeline.h"
 #include "engine_fixture.h"
 #include "integration/integration.h"
-#include "tests/wine/integration_support.h"
 
 namespace {
 
@@ -50,7 +49,7 @@ struct Machine {
 
 Machine Snapshot()
 {
-    return { itest::ListTree("T:"), itest::ListTree(itest::ProgramsFolder()), UninstallKeys() };
+    return { fx::ListTree("T:"), fx::ListTree(fx::ProgramsFolder()), UninstallKeys() };
 }
 
 void ExpectSame(const Machine& before, const Machine& after)
@@ -77,11 +76,11 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(module != NULL);
-        ASSERT_TRUE(itest::IsFolder("T:\\"));
+        ASSERT_TRUE(fx::IsFolder("T:\\"));
         // A drive with something of the user's on it, and one level of the
         // target path that exists already.
-        itest::MakeFolders("T:\\Spiele");
-        itest::WriteBytes("T:\\Spiele\\notizen.txt", "mine");
+        fx::MakeFolders("T:\\Spiele");
+        fx::WriteWhole("T:\\Spiele\\notizen.txt", "mine");
         Start(module);
         before = Snapshot();
     }
@@ -89,7 +88,7 @@ protected:
     {
         fx::CloseAll();
         SetCurrentDirectoryA("C:\\");
-        itest::RemoveTree("T:\\Spiele");
+        fx::RemoveTree("T:\\Spiele");
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(kUninstall) + "\\ZKKovraRendoCup_V1").c_str());
     }
     void Start(HMODULE payload)
@@ -145,8 +144,8 @@ TEST_F(Run, ACompleteRunLeavesTheGameRegisteredAndAnAbortAfterItUndoesAll)
     for (int step = 1; step <= LastStep; ++step)
         RunTimelineStep(step);
     ASSERT_EQ(AbortNone, gSetup.abortCode);
-    EXPECT_TRUE(itest::Exists(std::string(kTarget) + "sound\\intro.wav"));
-    EXPECT_TRUE(itest::Exists(itest::ProgramsFolder() + "\\Kovra Rendo Cup\\Entferne Kovra Rendo Cup.lnk"));
+    EXPECT_TRUE(fx::Exists(std::string(kTarget) + "sound\\intro.wav"));
+    EXPECT_TRUE(fx::Exists(fx::ProgramsFolder() + "\\Kovra Rendo Cup\\Entferne Kovra Rendo Cup.lnk"));
     EXPECT_NE(before.uninstall, UninstallKeys());
     gSetup.abortCode = AbortUser;
     EndAndRollBack();
@@ -155,16 +154,16 @@ TEST_F(Run, ACompleteRunLeavesTheGameRegisteredAndAnAbortAfterItUndoesAll)
 
 TEST_F(Run, OnPlatform0TheRollbackDeletesTheProgramGroup)
 {
-    itest::ProgmanServer progman;
+    fx::ProgmanServer progman;
     gSetup.platform = 0;
     RunAndRollBack(LastStep);
     std::string group = "\x1CKovra Rendo Cup\x1C";
     std::vector<std::string> sent = {
-        itest::Command(("[DeleteGroup(" + group + ")]").c_str()),
-        itest::Command(("[CreateGroup(" + group + ")]").c_str()),
-        itest::Command(("[ShowGroup(" + group + ",1)]").c_str()),
-        itest::Command(("[AddItem(\x1C" + std::string(kTarget) + "uninst.exe\x1C,\x1C" "Entferne Kovra Rendo Cup\x1C)]").c_str()),
-        itest::Command(("[DeleteGroup(" + group + ")]").c_str()),
+        fx::Command(("[DeleteGroup(" + group + ")]").c_str()),
+        fx::Command(("[CreateGroup(" + group + ")]").c_str()),
+        fx::Command(("[ShowGroup(" + group + ",1)]").c_str()),
+        fx::Command(("[AddItem(\x1C" + std::string(kTarget) + "uninst.exe\x1C,\x1C" "Entferne Kovra Rendo Cup\x1C)]").c_str()),
+        fx::Command(("[DeleteGroup(" + group + ")]").c_str()),
     };
     EXPECT_EQ(sent, progman.commands());
     ExpectSame(before, Snapshot());

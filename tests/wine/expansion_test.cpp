@@ -132,10 +132,7 @@ TEST_F(Expansion, AShortStagedFileStopsAtTheFirstShortRead)
     Stage(compressed);
     ASSERT_EQ(1, OpenExpansion());
     EXPECT_EQ(100000u, gSetup.expandedSize);
-    int step = 21;
-    while (step <= ExpandLastStep && ExpandSlice(step))
-        ++step;
-    EXPECT_EQ(33, step);
+    EXPECT_EQ(33, fx::RunSlices(ExpandSlice, 21, ExpandLastStep));
     EXPECT_EQ(AbortExpandRead, gSetup.abortCode);
     EXPECT_EQ(30000u, fx::ReadOr(gSetup.archivePath).size());
     // Both closed, both flagged for the rollback.

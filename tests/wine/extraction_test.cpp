@@ -41,10 +41,8 @@ protected:
     {
         if (!OpenExtraction())
             return ExtractionOpenStep;
-        for (int step = ExtractionOpenStep + 1; step <= ExtractLastStep; ++step)
-            if (!ExtractSlice(step))
-                return step;
-        return 0;
+        int failed = fx::RunSlices(ExtractSlice, ExtractionOpenStep + 1, ExtractLastStep);
+        return failed > ExtractLastStep ? 0 : failed;
     }
     std::string Log() { return fx::LogOnDisk(true); }
     std::string File(const std::string& name) { return fx::ReadOr(target + name); }

@@ -4,6 +4,8 @@
 #include <string.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "support/file_object.h"
 
@@ -211,21 +213,24 @@ TEST_F(FileObjectTest, ShortReadsAtTheEndGiveZeroHighBytes)
     EXPECT_EQ(0u, file.ReadBlock(block, sizeof block));
 }
 
+// Reads piece after piece with read (ReadLine or ReadField) into a 10-byte
+// buffer: each call's count and the text it stored.
+void ExpectPieces(FileObject& file, DWORD (FileObject::*read)(char*, DWORD),
+                  std::vector<std::pair<DWORD, const char*>> pieces)
+{
+    for (const auto& piece : pieces) {
+        char text[10];
+        EXPECT_EQ(piece.first, (file.*read)(text, sizeof text)) << piece.second;
+        EXPECT_STREQ(piece.second, text);
+    }
+}
+
 TEST_F(FileObjectTest, LinesEndAtLineFeedAndDropEveryCarriageReturn)
 {
     Put("ab\r\n\nx\ry\r\n\r\rz");
     FileObject file(path.c_str(), FileModeRead);
-    char line[10];
-    EXPECT_EQ(3u, file.ReadLine(line, sizeof line));
-    EXPECT_STREQ("ab", line);
-    EXPECT_EQ(1u, file.ReadLine(line, sizeof line));
-    EXPECT_STREQ("", line);
-    EXPECT_EQ(3u, file.ReadLine(line, sizeof line));
-    EXPECT_STREQ("xy", line);
-    EXPECT_EQ(2u, file.ReadLine(line, sizeof line));  // last line without LF
-    EXPECT_STREQ("z", line);
-    EXPECT_EQ(1u, file.ReadLine(line, sizeof line));  // end of the file
-    EXPECT_STREQ("", line);
+    // The last line has no LF; after it, the end of the file.
+    ExpectPieces(file, &FileObject::ReadLine, { { 3, "ab" }, { 1, "" }, { 3, "xy" }, { 2, "z" }, { 1, "" } });
 }
 
 TEST_F(FileObjectTest, AByteThatFindsTheLineFullIsLost)
@@ -260,17 +265,8 @@ TEST_F(FileObjectTest, FieldsEndAtSemicolonOrLineFeed)
 {
     Put("12;34\r\n5\r6;;");
     FileObject file(path.c_str(), FileModeRead);
-    char field[10];
-    EXPECT_EQ(3u, file.ReadField(field, sizeof field));
-    EXPECT_STREQ("12", field);
-    EXPECT_EQ(3u, file.ReadField(field, sizeof field));
-    EXPECT_STREQ("34", field);
-    EXPECT_EQ(3u, file.ReadField(field, sizeof field));
-    EXPECT_STREQ("56", field);
-    EXPECT_EQ(1u, file.ReadField(field, sizeof field));
-    EXPECT_STREQ("", field);
-    EXPECT_EQ(1u, file.ReadField(field, sizeof field));  // end of the file
-    EXPECT_STREQ("", field);
+    // The last piece is the end of the file.
+    ExpectPieces(file, &FileObject::ReadField, { { 3, "12" }, { 3, "34" }, { 3, "56" }, { 1, "" }, { 1, "" } });
 }
 
 TEST_F(FileObjectTest, SeekTakesTheDistanceFirst)

@@ -50,10 +50,7 @@ TEST_F(FullDisk, StagingFailsWith10)
     ASSERT_TRUE(module != NULL);
     gSetup.instance = module;
     ASSERT_EQ(1, PrepareTarget());
-    int step = 2;
-    while (step <= StageLastStep && StageSlice(step))
-        ++step;
-    EXPECT_LE(step, StageLastStep);
+    EXPECT_LE(fx::RunSlices(StageSlice, 2, StageLastStep), StageLastStep);
     EXPECT_EQ(AbortStageCreate, gSetup.abortCode);
     EXPECT_TRUE(gSetup.stagedFile == NULL);
     EXPECT_EQ(1, gSetup.stagedPresent);
@@ -67,10 +64,7 @@ TEST_F(FullDisk, ExpansionFailsWith12)
     gSetup.stagedPresent = 1;
     ASSERT_EQ(1, OpenExpansion());
     EXPECT_EQ(400000u, gSetup.expandedSize);
-    int step = 21;
-    while (step <= ExpandLastStep && ExpandSlice(step))
-        ++step;
-    EXPECT_LE(step, ExpandLastStep);
+    EXPECT_LE(fx::RunSlices(ExpandSlice, 21, ExpandLastStep), ExpandLastStep);
     EXPECT_EQ(AbortArchiveCreate, gSetup.abortCode);
     EXPECT_TRUE(gSetup.archiveOut == NULL);
     EXPECT_EQ(1, gSetup.stagedPresent);
@@ -89,10 +83,7 @@ TEST_F(FullDisk, ExtractionFailsWith16AfterLoggingTheFile)
     gSetup.archivePresent = 1;
     gSetup.expandedSize = (DWORD)archive.size();
     ASSERT_EQ(1, OpenExtraction());
-    int step = 62;
-    while (step <= ExtractLastStep && ExtractSlice(step))
-        ++step;
-    EXPECT_LE(step, ExtractLastStep);
+    EXPECT_LE(fx::RunSlices(ExtractSlice, 62, ExtractLastStep), ExtractLastStep);
     EXPECT_EQ(AbortFileCreate, gSetup.abortCode);
     EXPECT_TRUE(gSetup.entryFile == NULL);
     EXPECT_TRUE(gSetup.archiveReader == NULL);

@@ -1,6 +1,8 @@
 // Our compressor's files through the platform's LZ expansion library, the
 // one the setup uses: two golden streams held here, the edge cases and the
 // demo payload that the host build wrote, read as the setup reads them.
+#include "tests/file_bytes.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <lzexpand.h>
@@ -27,20 +29,6 @@ const unsigned char kRepeatedName[] = {
     0x00, 0x00, 0xFF, 0x4B, 0x6F, 0x76, 0x72, 0x61, 0x20, 0x52, 0x65, 0xFF,
     0x6E, 0x64, 0x6F, 0x20, 0x43, 0x75, 0x70, 0x2C, 0x04, 0xEF, 0xFC, 0xFE,
     0xFF, 0x21};
-
-bool ReadWhole(const std::string& path, Bytes& out)
-{
-    FILE* f = fopen(path.c_str(), "rb");
-    if (!f)
-        return false;
-    out.clear();
-    unsigned char chunk[65536];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, f)) > 0)
-        out.insert(out.end(), chunk, chunk + got);
-    fclose(f);
-    return true;
-}
 
 std::string WriteTemp(const unsigned char* data, size_t size)
 {

@@ -4,9 +4,9 @@
 
 #include "integration/integration.h"
 #include "setup/setup_state.h"
-#include "tests/wine/integration_support.h"
+#include "tests/wine/engine_fixture.h"
 
-using namespace itest;
+using namespace fx;
 
 namespace {
 
@@ -48,7 +48,7 @@ protected:
         std::string text;
         for (const std::string& line : lines)
             text += line + end;
-        WriteBytes(gSetup.logPath, text);
+        WriteWhole(gSetup.logPath, text);
         gSetup.logOpened = 1;
     }
     std::string T(const char* name) { return std::string(gSetup.targetPath) + name; }
@@ -66,18 +66,18 @@ TEST_F(Rollback, UndoesEveryRecordFromTheLastLineBack)
     std::string programs = ProgramsFolder();
     std::string menu = programs + "\\Kovra Rendo Cup";
     MakeFolders(T("data"));
-    WriteBytes(T("kovra.exe"), "MZ");
-    WriteBytes(T("data\\level.dat"), "1");
-    WriteBytes(T("temp.un_"), "SZDD");
-    WriteBytes(T("temp.uni"), "archive");
+    WriteWhole(T("kovra.exe"), "MZ");
+    WriteWhole(T("data\\level.dat"), "1");
+    WriteWhole(T("temp.un_"), "SZDD");
+    WriteWhole(T("temp.uni"), "archive");
     gSetup.stagedPresent = gSetup.archivePresent = 1;
     MakeFolders(menu);
-    WriteBytes(menu + "\\Kovra Rendo Cup.lnk", "L");
-    WriteBytes(menu + "\\Entferne Kovra Rendo Cup.lnk", "L");
+    WriteWhole(menu + "\\Kovra Rendo Cup.lnk", "L");
+    WriteWhole(menu + "\\Entferne Kovra Rendo Cup.lnk", "L");
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, kEntry, &key));
     RegCloseKey(key);
-    WriteBytes("C:\\rb\\win\\kovra.tmp", "t");
+    WriteWhole("C:\\rb\\win\\kovra.tmp", "t");
     WriteProfileStringA("windows", "ScreenSaverActive", "1");
     WritePrivateProfileStringA("BOOT", "SCRNSAVE.EXE", "nebel.scr", "system.ini");
     WritePrivateProfileStringA("Kovra", "Highscore", "10", "C:\\rb\\game.ini");
@@ -103,7 +103,7 @@ TEST_F(Rollback, UndoesEveryRecordFromTheLastLineBack)
     // then the two created levels; the existing level C:\rb stays.
     EXPECT_FALSE(Exists(menu));
     EXPECT_FALSE(Exists("C:\\rb\\Spiele"));
-    std::vector<std::string> left = { "game.ini (" + std::to_string(ReadBytes("C:\\rb\\game.ini").size()) + ")", "win\\" };
+    std::vector<std::string> left = { "game.ini (" + std::to_string(ReadOr("C:\\rb\\game.ini").size()) + ")", "win\\" };
     EXPECT_EQ(left, ListTree(kBase));
     EXPECT_EQ(0, gSetup.stagedPresent);
     EXPECT_EQ(0, gSetup.archivePresent);
@@ -123,8 +123,8 @@ TEST_F(Rollback, UndoesEveryRecordFromTheLastLineBack)
 TEST_F(Rollback, WithoutALogOnlyTheTemporaryFilesGo)
 {
     MakeFolders(kTarget);
-    WriteBytes(T("temp.un_"), "SZDD");
-    WriteBytes(T("keep.txt"), "k");
+    WriteWhole(T("temp.un_"), "SZDD");
+    WriteWhole(T("keep.txt"), "k");
     gSetup.stagedPresent = 1;
     gSetup.levelCount = 2;
     gSetup.createdLevels[0] = gSetup.createdLevels[1] = 1;
@@ -162,7 +162,7 @@ TEST_F(Rollback, ALogThatIsGoneOrEmptyStopsIt)
 TEST_F(Rollback, ALevelCountAbove150StopsAtTheFirstLineWithTheLogLeft)
 {
     WriteLog({ "ID 151 0 1 1", "NC kovra.exe", "PN Kovra Rendo Cup" });
-    WriteBytes(T("kovra.exe"), "MZ");
+    WriteWhole(T("kovra.exe"), "MZ");
     EXPECT_EQ(0, RunRollback());
     fclose(gSetup.logFile);
     gSetup.logFile = NULL;
@@ -189,8 +189,8 @@ TEST_F(Rollback, OnlyTheLevelsThisRunCreatedGo)
 TEST_F(Rollback, AUsersOwnFileKeepsItsFolderAndTheOnesAbove)
 {
     WriteLog({ "ID 3 0 1 1", "NC kovra.exe", "PN Kovra Rendo Cup" });
-    WriteBytes(T("kovra.exe"), "MZ");
-    WriteBytes(T("spielstand.sav"), "mine");
+    WriteWhole(T("kovra.exe"), "MZ");
+    WriteWhole(T("spielstand.sav"), "mine");
     EXPECT_EQ(1, RunRollback());
     std::vector<std::string> left = { "Spiele\\", "Spiele\\Kovra Rendo Cup\\", "Spiele\\Kovra Rendo Cup\\spielstand.sav (4)", "win\\" };
     EXPECT_EQ(left, ListTree(kBase));
@@ -199,7 +199,7 @@ TEST_F(Rollback, AUsersOwnFileKeepsItsFolderAndTheOnesAbove)
 TEST_F(Rollback, ALogWithBareLineFeedsReadsTheSame)
 {
     WriteLog({ "ID 3 0 1 1", "NC kovra.exe", "PN Kovra Rendo Cup" }, "\n");
-    WriteBytes(T("kovra.exe"), "MZ");
+    WriteWhole(T("kovra.exe"), "MZ");
     EXPECT_EQ(1, RunRollback());
     EXPECT_FALSE(Exists("C:\\rb\\Spiele"));
 }
@@ -207,13 +207,13 @@ TEST_F(Rollback, ALogWithBareLineFeedsReadsTheSame)
 TEST_F(Rollback, FileRecordsThatWouldLeaveTheirFolderArePassedOver)
 {
     MakeFolders(kTarget);
-    WriteBytes("C:\\rb\\Spiele\\up.txt", "u");
-    WriteBytes("C:\\rb\\outside.txt", "o");
-    WriteBytes("C:\\rb\\win\\ok.tmp", "w");
+    WriteWhole("C:\\rb\\Spiele\\up.txt", "u");
+    WriteWhole("C:\\rb\\outside.txt", "o");
+    WriteWhole("C:\\rb\\win\\ok.tmp", "w");
     MakeFolders(T("data"));
-    WriteBytes(T("data\\ok.txt"), "d");
-    WriteBytes(T("data\\inside.txt"), "i");
-    WriteBytes(T("plain.txt"), "p");
+    WriteWhole(T("data\\ok.txt"), "d");
+    WriteWhole(T("data\\inside.txt"), "i");
+    WriteWhole(T("plain.txt"), "p");
     WriteLog({ "ID 3 0 0 0",
                "NC ..\\up.txt",
                "NC data\\..\\..\\up.txt",
@@ -278,7 +278,7 @@ TEST_F(Rollback, AnINRecordWithoutThreeNamesStopsItUntouched)
 {
     WritePrivateProfileStringA("Kovra", "Highscore", "10", "C:\\rb\\game.ini");
     WriteLog({ "ID 3 0 1 1", "IN [C:\\rb\\game.ini][Kovra]", "NC kovra.exe", "PN Kovra Rendo Cup" });
-    WriteBytes(T("kovra.exe"), "MZ");
+    WriteWhole(T("kovra.exe"), "MZ");
     EXPECT_EQ(0, RunRollback());
     fclose(gSetup.logFile);
     gSetup.logFile = NULL;

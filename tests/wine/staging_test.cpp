@@ -40,6 +40,17 @@ protected:
         ASSERT_TRUE(module != NULL);
         gSetup.instance = module;
     }
+    // A payload that cannot be staged: the stage stops with code and leaves
+    // only the log with its header.
+    void ExpectStageFails(int code)
+    {
+        EXPECT_EQ(0, PrepareTarget());
+        EXPECT_EQ(code, gSetup.abortCode);
+        EXPECT_EQ(1, gSetup.logOpened);
+        EXPECT_EQ(0, gSetup.stagedPresent);
+        EXPECT_FALSE(fx::Exists(base + "temp.un_"));
+        EXPECT_EQ("ID 2 0 0\r\n", fx::LogOnDisk(true));
+    }
     long StagedSize()
     {
         WIN32_FILE_ATTRIBUTE_DATA data;
@@ -148,33 +159,21 @@ TEST_F(Staging, MoreLevelsThanTheTableHoldsFailsWithoutWritingPastIt)
 TEST_F(Staging, AMissingResourceLeavesTheLogWithItsHeader)
 {
     CarryModule(LoadLibraryExA(KOVRA_SETUP_NOPAYLOAD_EXE, NULL, LOAD_LIBRARY_AS_DATAFILE));
-    EXPECT_EQ(0, PrepareTarget());
-    EXPECT_EQ(AbortStageFind, gSetup.abortCode);
-    EXPECT_EQ(1, gSetup.logOpened);
-    EXPECT_EQ(0, gSetup.stagedPresent);
-    EXPECT_FALSE(fx::Exists(base + "temp.un_"));
-    EXPECT_EQ("ID 2 0 0\r\n", fx::LogOnDisk(true));
+    ExpectStageFails(AbortStageFind);
 }
 
 TEST_F(Staging, AResourceThatCannotBeLoaded)
 {
     ASSERT_TRUE(ui::CopyWithUnloadablePayload(KOVRA_SETUP_EXE, (base + "..\\unloadable.exe").c_str()));
     CarryModule(LoadLibraryExA((base + "..\\unloadable.exe").c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE));
-    EXPECT_EQ(0, PrepareTarget());
-    EXPECT_EQ(AbortStageLoad, gSetup.abortCode);
-    EXPECT_EQ(0, gSetup.stagedPresent);
-    EXPECT_EQ("ID 2 0 0\r\n", fx::LogOnDisk(true));
+    ExpectStageFails(AbortStageLoad);
 }
 
 TEST_F(Staging, AnEmptyResource)
 {
     ASSERT_TRUE(ui::CopyWithEmptyPayload(KOVRA_SETUP_EXE, (base + "..\\empty.exe").c_str()));
     CarryModule(LoadLibraryExA((base + "..\\empty.exe").c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE));
-    EXPECT_EQ(0, PrepareTarget());
-    EXPECT_EQ(AbortStageEmpty, gSetup.abortCode);
-    EXPECT_EQ(0, gSetup.stagedPresent);
-    EXPECT_FALSE(fx::Exists(base + "temp.un_"));
-    EXPECT_EQ("ID 2 0 0\r\n", fx::LogOnDisk(true));
+    ExpectStageFails(AbortStageEmpty);
 }
 
 TEST_F(Staging, TempUnThatCannotBeCreated)

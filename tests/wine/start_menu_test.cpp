@@ -7,9 +7,9 @@
 
 #include "integration/integration.h"
 #include "setup/setup_state.h"
-#include "tests/wine/integration_support.h"
+#include "tests/wine/engine_fixture.h"
 
-using namespace itest;
+using namespace fx;
 
 namespace {
 
@@ -23,8 +23,8 @@ protected:
         ASSERT_TRUE(SUCCEEDED(CoInitialize(NULL)));
         strcpy(gSetup.targetPath, kTarget);
         MakeFolders(kTarget);
-        WriteBytes(std::string(kTarget) + "kovra.exe", "MZ");
-        WriteBytes(std::string(kTarget) + "uninst.exe", "MZ");
+        WriteWhole(std::string(kTarget) + "kovra.exe", "MZ");
+        WriteWhole(std::string(kTarget) + "uninst.exe", "MZ");
         programs = ProgramsFolder();
         ASSERT_FALSE(programs.empty());
         folder = programs + "\\Kovra Rendo Cup";
@@ -44,7 +44,7 @@ protected:
     {
         fclose(gSetup.logFile);
         gSetup.logFile = NULL;
-        return ReadBytes(logPath);
+        return ReadOr(logPath);
     }
 
     std::string programs;
@@ -123,9 +123,9 @@ TEST_F(StartMenu, AnExistingFolderIsUsedAsItIsAndStillLogged)
 {
     gSetup.platform = 2;
     MakeFolders(folder);
-    WriteBytes(folder + "\\readme.txt", "mine");
+    WriteWhole(folder + "\\readme.txt", "mine");
     EXPECT_EQ(1, InstallStartMenuEntries());
-    EXPECT_EQ("mine", ReadBytes(folder + "\\readme.txt"));
+    EXPECT_EQ("mine", ReadOr(folder + "\\readme.txt"));
     EXPECT_TRUE(Exists(folder + "\\Kovra Rendo Cup.lnk"));
     EXPECT_EQ(0u, Log().find("CI " + folder + "\r\nCL "));
 }

@@ -3,9 +3,9 @@
 
 #include "integration/integration.h"
 #include "setup/setup_state.h"
-#include "tests/wine/integration_support.h"
+#include "tests/wine/engine_fixture.h"
 
-using namespace itest;
+using namespace fx;
 
 namespace {
 
@@ -83,7 +83,7 @@ protected:
     {
         fclose(gSetup.logFile);
         gSetup.logFile = NULL;
-        return ReadBytes(logPath);
+        return ReadOr(logPath);
     }
     int Register()
     {

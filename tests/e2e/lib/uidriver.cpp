@@ -485,7 +485,7 @@ bool ReadFileBytes(const char* path, std::string* bytes)
 
 namespace {
 
-void Walk(const std::string& root, const std::string& relative, std::vector<std::string>* out)
+void Walk(const std::string& root, const std::string& relative, int marks, std::vector<std::string>* out)
 {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((root + "\\" + relative + "*").c_str(), &found);
@@ -495,32 +495,54 @@ void Walk(const std::string& root, const std::string& relative, std::vector<std:
         std::string name = found.cFileName;
         if (name == "." || name == "..")
             continue;
-        out->push_back(relative + name);
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            Walk(root, relative + name + "\\", out);
+        bool folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        std::string mark;
+        if (folder && marks != kTreePlain)
+            mark = "\\";
+        else if (!folder && marks == kTreeSizes)
+            mark = " (" + std::to_string((unsigned long)found.nFileSizeLow) + ")";
+        out->push_back(relative + name + mark);
+        if (folder)
+            Walk(root, relative + name + "\\", marks, out);
     } while (FindNextFileA(search, &found));
     FindClose(search);
 }
 
+// The root without a closing backslash: "C:\\x\\" and "C:\\x" name one folder.
+std::string Unslashed(const char* root)
+{
+    std::string r = root;
+    if (!r.empty() && r[r.size() - 1] == '\\')
+        r.erase(r.size() - 1);
+    return r;
+}
+
 }  // namespace
 
-std::vector<std::string> ListTree(const char* root)
+std::vector<std::string> ListTree(const char* root, int marks)
 {
     std::vector<std::string> out;
-    Walk(root, "", &out);
+    Walk(Unslashed(root), "", marks, &out);
     std::sort(out.begin(), out.end());
     return out;
 }
 
+std::vector<std::string> ListTree(const char* root)
+{
+    return ListTree(root, kTreePlain);
+}
+
 void RemoveTree(const char* root)
 {
-    std::vector<std::string> entries = ListTree(root);
+    std::string base = Unslashed(root);
+    std::vector<std::string> entries = ListTree(base.c_str());
     for (size_t i = entries.size(); i-- > 0;) {
-        std::string path = std::string(root) + "\\" + entries[i];
+        std::string path = base + "\\" + entries[i];
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);  // read-only files too
         if (!DeleteFileA(path.c_str()))
             RemoveDirectoryA(path.c_str());
     }
-    RemoveDirectoryA(root);
+    RemoveDirectoryA(base.c_str());
 }
 
 std::string FreshFolder(const char* name)

@@ -91,7 +91,11 @@ bool FileExists(const char* path);
 bool ReadFileBytes(const char* path, std::string* bytes);
 // Every file and folder below root, as relative paths, sorted.
 std::vector<std::string> ListTree(const char* root);
-// Removes a folder and everything in it.
+// The same with folders marked by a closing backslash (kTreeFolders), and
+// each file followed by " (its size)" as well (kTreeSizes).
+enum { kTreePlain, kTreeFolders, kTreeSizes };
+std::vector<std::string> ListTree(const char* root, int marks);
+// Removes a folder and everything in it (read-only files too).
 void RemoveTree(const char* root);
 // A fresh empty folder below the Wine prefix's C: drive for one test.
 std::string FreshFolder(const char* name);
