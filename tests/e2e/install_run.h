@@ -92,8 +92,12 @@ inline InstallRun Install(const char* exe, const std::string& target)
     HWND bar = GetDlgItem(page, IDC_PROGRESS_BAR);
     HWND labelControl = GetDlgItem(page, IDC_PROGRESS_LABEL);
     double lastLook = MsSince(start);
-    while (IsWindow(page) && IsWindowVisible(page)) {
-        int position = (int)SendMessageA(bar, PBM_GETPOS, 0, 0);
+    // A timeline takes five seconds; a page still up after a minute has hung.
+    while (IsWindow(page) && IsWindowVisible(page) && MsSince(start) < 60000) {
+        DWORD_PTR answer = 0;
+        if (!SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer))
+            break;
+        int position = (int)answer;
         std::string label = ui::WindowText(labelControl);
         // The page takes its controls down before itself.
         if (!IsWindow(bar) || !IsWindow(labelControl))
@@ -122,7 +126,11 @@ inline InstallRun Install(const char* exe, const std::string& target)
         }
         Sleep(1);
     }
-    run.pageClosed = true;
+    run.pageClosed = !IsWindow(page) || !IsWindowVisible(page) || !IsWindow(bar);
+    if (!run.pageClosed) {
+        ui::Kill(&app);
+        return run;
+    }
 
     ui::MessageBox closing;
     if (ui::WaitMessageBox(app, &closing, 15000)) {
