@@ -168,9 +168,18 @@ std::vector<std::string> LogLines(const Bytes& log)
     return ::testing::AssertionSuccess();
 }
 
+const char UninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZKKovraRendoCup_V1";
+
 class Install : public ::testing::Test {
 protected:
-    void SetUp() override { fx::RemoveTree("C:\\kovra-e2e\\"); }
+    // Each run starts from a machine without the game: no folder, no
+    // Start-menu entries, no uninstall entry (a complete install leaves them).
+    void SetUp() override
+    {
+        fx::RemoveTree("C:\\kovra-e2e\\");
+        fx::RemoveTree(fx::ProgramsFolder() + "\\Kovra Rendo Cup");
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
+    }
     // setup.exe with payload as its TEMPLATE resource.
     std::string SetupCarrying(const Bytes& payload)
     {
@@ -192,6 +201,11 @@ protected:
         EXPECT_EQ("Kovra Rendo Cup", run.closingCaption);
         EXPECT_EQ("Installation abgebrochen.", run.closingText);
         EXPECT_EQ(1, run.exitCode);
+        // Nothing reached the shell: no Start-menu folder, no uninstall entry.
+        EXPECT_FALSE(fx::Exists(fx::ProgramsFolder() + "\\Kovra Rendo Cup"));
+        HKEY entry;
+        EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE,
+                                               UninstallKey, 0, KEY_READ, &entry));
     }
 };
 
