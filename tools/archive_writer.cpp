@@ -279,6 +279,15 @@ std::string ArchiveFoldName(const std::string& cp1252)
     return out;
 }
 
+ArchiveEntry ArchiveHeldEntry(const std::string& name, const std::string& data)
+{
+    ArchiveEntry e;
+    e.name = name;
+    e.data.assign(data.begin(), data.end());
+    e.size = data.size();
+    return e;
+}
+
 int ArchiveCollectFolder(const std::string& folder, std::vector<ArchiveEntry>& entries,
                          std::string& error)
 {

@@ -22,6 +22,9 @@ struct ArchiveEntry {
     uint64_t size;
 };
 
+// An entry whose bytes are held in memory rather than read from a host file.
+ArchiveEntry ArchiveHeldEntry(const std::string& name, const std::string& data);
+
 // Called while data are written, with the bytes done and the total.
 typedef void (*ArchiveProgress)(void* context, uint64_t done, uint64_t total);
 

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "../e2e/install_run.h"
+#include "tests/file_bytes.h"
 
 int main(int argc, char** argv)
 {
@@ -53,12 +54,7 @@ int main(int argc, char** argv)
              run.closingMs, floorMs, (run.closingMs - floorMs) * 100.0 / floorMs, (unsigned long)payloadSize,
              run.closingText.c_str(), longestGap, slowestStep, slowest);
     fputs(figures, stdout);
-    if (argc > 2) {
-        FILE* out = fopen(argv[2], "w");
-        if (out) {
-            fputs(figures, out);
-            fclose(out);
-        }
-    }
+    if (argc > 2)
+        WriteWhole(argv[2], figures, strlen(figures));
     return 0;
 }

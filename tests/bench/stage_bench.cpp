@@ -17,6 +17,7 @@
 #include "engine/timeline.h"
 #include "setup/setup_state.h"
 #include "support/bounded.h"
+#include "tests/file_bytes.h"
 
 int main(int argc, char** argv)
 {
@@ -58,12 +59,7 @@ int main(int argc, char** argv)
              "(a step costs the timeline a tick above 50 ms)\n",
              total, gSetup.abortCode ? "abandoned: setup.exe carries no archive" : "complete", startMenuMs, slowest);
     fputs(figures, stdout);
-    if (argc > 2) {
-        FILE* out = fopen(argv[2], "w");
-        if (out) {
-            fputs(figures, out);
-            fclose(out);
-        }
-    }
+    if (argc > 2)
+        WriteWhole(argv[2], figures, strlen(figures));
     return 0;
 }

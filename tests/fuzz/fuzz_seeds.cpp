@@ -11,19 +11,6 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-ArchiveEntry Held(const std::string& name, const std::string& data)
-{
-    ArchiveEntry e;
-    e.name = name;
-    e.data.assign(data.begin(), data.end());
-    e.size = data.size();
-    return e;
-}
-
-}  // namespace
-
 int main(int argc, char** argv)
 {
     if (argc != 4) {
@@ -40,10 +27,10 @@ int main(int argc, char** argv)
     head.resize(fread(head.data(), 1, head.size(), demo));
     fclose(demo);
 
-    std::vector<ArchiveEntry> small = {Held("uninst.exe", "MZ uninstaller"),
-                                       Held("kovra.exe", "MZ game"),
-                                       Held("gfx\\title.bmp", "BM"),
-                                       Held("empty.txt", "")};
+    std::vector<ArchiveEntry> small = {ArchiveHeldEntry("uninst.exe", "MZ uninstaller"),
+                                       ArchiveHeldEntry("kovra.exe", "MZ game"),
+                                       ArchiveHeldEntry("gfx\\title.bmp", "BM"),
+                                       ArchiveHeldEntry("empty.txt", "")};
     std::vector<unsigned char> archive, empty;
     std::string error;
     bool ok = ArchiveWriteMemory(small, archive, error) &&

@@ -17,15 +17,6 @@
 
 namespace {
 
-ArchiveEntry Held(const std::string& name, const std::string& data)
-{
-    ArchiveEntry e;
-    e.name = name;
-    e.data.assign(data.begin(), data.end());
-    e.size = data.size();
-    return e;
-}
-
 std::vector<std::string> Names(const std::vector<ArchiveEntry>& entries)
 {
     std::vector<std::string> names;
@@ -129,7 +120,7 @@ TEST_F(ArchiveWriterTest, WritesWhatTheReaderReads)
         if (e.size)
             ASSERT_EQ(e.size, fread(&data[0], 1, data.size(), in));
         fclose(in);
-        held.push_back(Held(e.name, data));
+        held.push_back(ArchiveHeldEntry(e.name, data));
     }
     std::vector<unsigned char> memory;
     ASSERT_EQ(1, ArchiveWriteMemory(held, memory, error));
@@ -145,9 +136,9 @@ TEST_F(ArchiveWriterTest, WritesWhatTheReaderReads)
 TEST_F(ArchiveWriterTest, OrdersTheUninstallerFirstThenFilesBeforeFolders)
 {
     std::vector<ArchiveEntry> entries = {
-        Held("b.txt", ""),       Held("Zeta\\a.txt", ""), Held("a\\B\\c.txt", ""),
-        Held("A.txt", ""),       Held("a\\z.txt", ""),    Held("data\\uninst.exe", ""),
-        Held("UNINST.EXE", ""),  Held("a\\b.txt", "")};
+        ArchiveHeldEntry("b.txt", ""),       ArchiveHeldEntry("Zeta\\a.txt", ""), ArchiveHeldEntry("a\\B\\c.txt", ""),
+        ArchiveHeldEntry("A.txt", ""),       ArchiveHeldEntry("a\\z.txt", ""),    ArchiveHeldEntry("data\\uninst.exe", ""),
+        ArchiveHeldEntry("UNINST.EXE", ""),  ArchiveHeldEntry("a\\b.txt", "")};
     ArchiveSortEntries(entries);
     std::vector<std::string> expected = {"UNINST.EXE", "A.txt", "b.txt", "a\\b.txt", "a\\z.txt",
                                          "a\\B\\c.txt", "data\\uninst.exe", "Zeta\\a.txt"};
@@ -208,9 +199,9 @@ TEST_F(ArchiveWriterTest, RefusesNamesThatWindowsCannotHoldApart)
     // 127 characters fit the 128-byte field with its zero; 128 do not.
     std::string error;
     std::string folder = "f\\";
-    std::vector<ArchiveEntry> fits = {Held(folder + std::string(127 - folder.size(), 'n'), "")};
+    std::vector<ArchiveEntry> fits = {ArchiveHeldEntry(folder + std::string(127 - folder.size(), 'n'), "")};
     EXPECT_EQ(1, ArchiveCheckEntries(fits, error)) << error;
-    std::vector<ArchiveEntry> tooLong = {Held(folder + std::string(128 - folder.size(), 'n'), "")};
+    std::vector<ArchiveEntry> tooLong = {ArchiveHeldEntry(folder + std::string(128 - folder.size(), 'n'), "")};
     EXPECT_EQ(0, ArchiveCheckEntries(tooLong, error));
     EXPECT_NE(std::string::npos, error.find("128 characters long")) << error;
 
@@ -221,25 +212,25 @@ TEST_F(ArchiveWriterTest, RefusesNamesThatWindowsCannotHoldApart)
         {"\x8A" "ach.txt", "\x9A" "ach.txt"},  // S and s with caron
     };
     for (const auto& pair : pairs) {
-        std::vector<ArchiveEntry> same = {Held(pair[0], "1"), Held(pair[1], "2")};
+        std::vector<ArchiveEntry> same = {ArchiveHeldEntry(pair[0], "1"), ArchiveHeldEntry(pair[1], "2")};
         EXPECT_EQ(0, ArchiveCheckEntries(same, error)) << pair[1];
         EXPECT_NE(std::string::npos, error.find("same without regard to case")) << error;
     }
-    std::vector<ArchiveEntry> differ = {Held("\xD7" "x", ""), Held("\xF7" "x", "")};  // not letters
+    std::vector<ArchiveEntry> differ = {ArchiveHeldEntry("\xD7" "x", ""), ArchiveHeldEntry("\xF7" "x", "")};  // not letters
     EXPECT_EQ(1, ArchiveCheckEntries(differ, error)) << error;
 
-    std::vector<ArchiveEntry> clash = {Held("Music", "a file"), Held("music\\a.wav", "")};
+    std::vector<ArchiveEntry> clash = {ArchiveHeldEntry("Music", "a file"), ArchiveHeldEntry("music\\a.wav", "")};
     EXPECT_EQ(0, ArchiveCheckEntries(clash, error));
     EXPECT_NE(std::string::npos, error.find("needs a folder of that name")) << error;
 
     for (const char* bad : {"a:b.txt", "what?.txt", "dir\\", "\\lead.txt", "a\\\\b.txt",
                             "trailing.", "space ", "con", "CON.txt", "gfx\\com1.bmp", "lpt9",
                             "tab\there", "..\\escape.txt", ".\\here.txt", ""}) {
-        std::vector<ArchiveEntry> one = {Held(bad, "")};
+        std::vector<ArchiveEntry> one = {ArchiveHeldEntry(bad, "")};
         EXPECT_EQ(0, ArchiveCheckEntries(one, error)) << bad;
     }
     for (const char* good : {"console.txt", "com10.txt", "com.txt", "a.b.c", "x y.txt"}) {
-        std::vector<ArchiveEntry> one = {Held(good, "")};
+        std::vector<ArchiveEntry> one = {ArchiveHeldEntry(good, "")};
         EXPECT_EQ(1, ArchiveCheckEntries(one, error)) << good << ": " << error;
     }
 }
@@ -247,7 +238,7 @@ TEST_F(ArchiveWriterTest, RefusesNamesThatWindowsCannotHoldApart)
 TEST_F(ArchiveWriterTest, RefusesArchivesBeyondFourGibibytes)
 {
     // Sizes only: the check comes before any byte is read.
-    std::vector<ArchiveEntry> entries = {Held("a.bin", ""), Held("b.bin", "")};
+    std::vector<ArchiveEntry> entries = {ArchiveHeldEntry("a.bin", ""), ArchiveHeldEntry("b.bin", "")};
     entries[0].size = 0x80000000ull;
     entries[1].size = 0xFFFFFFFFull - 0x80000000ull - (27 + 2 * 136);
     std::string error;
