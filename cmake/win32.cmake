@@ -49,6 +49,20 @@ target_compile_options(setup_nopayload PRIVATE ${KOVRA_WIN_FLAGS})
 target_link_libraries(setup_nopayload PRIVATE kovra_core)
 target_link_options(setup_nopayload PRIVATE ${KOVRA_EXE_LINK_FLAGS})
 
+# The uninstaller, which the demo payload carries: scripts/build.sh builds it
+# before the host tree makes the payload from the programs folder. No C
+# runtime at all, and no time stamp, so that the payload stays the same bytes.
+add_executable(uninst WIN32 uninstall/main.cpp uninstall/removal.cpp uninstall/handoff.cpp
+    uninstall/runtime.cpp)
+target_compile_options(uninst PRIVATE ${KOVRA_WIN_FLAGS})
+# The library's own routines must not be turned back into calls to themselves.
+set_source_files_properties(uninstall/runtime.cpp PROPERTIES
+    COMPILE_OPTIONS "-fno-builtin;-fno-tree-loop-distribute-patterns")
+target_link_libraries(uninst PRIVATE kovra_core gcc)
+target_link_options(uninst PRIVATE ${KOVRA_EXE_LINK_FLAGS} -nodefaultlibs -Wl,--no-insert-timestamp)
+set_target_properties(uninst PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/programs)
+
 include(cmake/wine_tests.cmake)
 
 add_test(NAME setup.imports COMMAND ${CMAKE_SOURCE_DIR}/tests/check-imports.sh $<TARGET_FILE:setup>)
+add_test(NAME uninst.imports COMMAND ${CMAKE_SOURCE_DIR}/tests/check-imports.sh $<TARGET_FILE:uninst>)

@@ -1,0 +1,129 @@
+// Program entry of the uninstaller: which process this is, the questions and
+// the closing box. The work itself is done by a copy (handoff.cpp).
+#include "uninstall/uninstall.h"
+
+#include "support/bounded.h"
+#include "support/product_names.h"
+
+// CP1252 bytes, whatever the editor.
+static const char ErrorCaption[] = "Fehler";
+static const char NoLogText[] =
+    "Die Datei " LOG_FILE_NAME " wurde nicht gefunden. " PRODUCT_NAME " kann nicht entfernt werden.";
+static const char StoppedText[] =
+    "Die Datei " LOG_FILE_NAME " ist besch\xE4" "digt. " PRODUCT_NAME
+    " wurde nicht vollst\xE4ndig entfernt.";
+static const char QuestionText[] =
+    "Wollen Sie " PRODUCT_NAME " und alle zugeh\xF6rigen Dateien von Ihrem Computer entfernen?";
+static const char CompleteText[] = PRODUCT_NAME " wurde vollst\xE4ndig entfernt.";
+static const char FolderKeptText[] =
+    PRODUCT_NAME " wurde entfernt.\nDer Ordner %s enth\xE4lt noch Dateien, die nicht von der "
+    "Installation stammen, und wurde nicht gel\xF6scht.";
+
+static int Box(const char* text, const char* caption, UINT type)
+{
+    return MessageBoxA(NULL, text, caption, type | MB_SETFOREGROUND);
+}
+
+// The arguments after the program's own name. The name is quoted, or, from
+// an uninstall entry written without quotation marks, may hold blanks: then
+// it is this program's own path as it stands.
+static const char* Arguments(const char* self)
+{
+    const char* line = GetCommandLineA();
+    if (*line == '"') {
+        ++line;
+        while (*line && *line != '"')
+            ++line;
+        if (*line)
+            ++line;
+    } else {
+        int length = lstrlenA(self);
+        char start[PathCapacity];
+        CopyText(start, (size_t)length + 1 <= sizeof start ? (size_t)length + 1 : sizeof start, line);
+        if (lstrcmpiA(start, self) == 0 && (line[length] == ' ' || line[length] == '\0'))
+            line += length;
+        else
+            while (*line && *line != ' ' && *line != '\t')
+                ++line;
+    }
+    while (*line == ' ' || *line == '\t')
+        ++line;
+    return line;
+}
+
+// "/S" in any case as the only argument.
+static int IsSilent(const char* arguments)
+{
+    if (arguments[0] != '/' || (arguments[1] != 's' && arguments[1] != 'S'))
+        return 0;
+    for (const char* p = arguments + 2; *p; ++p)
+        if (*p != ' ' && *p != '\t')
+            return 0;
+    return 1;
+}
+
+static void ShowResult(const Removal* removal, DWORD result)
+{
+    if (result == UninstallComplete) {
+        Box(CompleteText, UNINSTALL_LINK_NAME, MB_OK | MB_ICONINFORMATION);
+    } else if (result == UninstallFolderKept) {
+        char folder[TextCapacity];
+        CopyText(folder, sizeof folder, removal->targetPath);
+        folder[lstrlenA(folder) - 1] = '\0';
+        char text[sizeof FolderKeptText + TextCapacity];
+        wsprintfA(text, FolderKeptText, folder);
+        Box(text, UNINSTALL_LINK_NAME, MB_OK | MB_ICONINFORMATION);
+    } else {
+        Box(StoppedText, ErrorCaption, MB_OK | MB_ICONSTOP);
+    }
+}
+
+// The process the user started: its own folder is the target folder.
+static DWORD Uninstall(const char* self, int silent)
+{
+    char target[PathCapacity];
+    CopyText(target, sizeof target, self);
+    char* end = target + lstrlenA(target);
+    while (end > target && end[-1] != '\\')
+        --end;
+    *end = '\0';
+
+    Removal removal;
+    if (!PrepareRemoval(&removal, target) || !LogPresent(&removal)) {
+        if (!silent)
+            Box(NoLogText, ErrorCaption, MB_OK | MB_ICONSTOP);
+        return UninstallUnchanged;
+    }
+    if (!silent && Box(QuestionText, UNINSTALL_LINK_NAME, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return UninstallUnchanged;
+
+    // A start from a shortcut has the target as current folder, which would
+    // keep it from being removed.
+    SetCurrentDirectoryA(removal.windowsDir[0] ? removal.windowsDir : "\\");
+    DWORD result;
+    if (!HandOffToCopy(&removal, &result)) {
+        // No copy could run (no temporary folder, Win32s): the work is done
+        // here, and this program's own file goes when Windows next starts.
+        result = (DWORD)RemoveGame(&removal);
+        if (result != UninstallStopped) {
+            FinishRemoval(&removal);
+            DeleteAtRestart(self);
+        }
+    }
+    if (!silent)
+        ShowResult(&removal, result);
+    return result;
+}
+
+// The process starts here rather than in a C runtime's start-up code: the
+// uninstaller uses none, and it has no static constructors.
+extern "C" void __cdecl WinMainCRTStartup()
+{
+    char self[PathCapacity];
+    DWORD length = GetModuleFileNameA(NULL, self, sizeof self);
+    if (length == 0 || length >= sizeof self)
+        ExitProcess(UninstallStopped);
+    const char* arguments = Arguments(self);
+    const char* copy = CopyArguments(arguments);
+    ExitProcess(copy ? (UINT)RunAsCopy(copy) : (UINT)Uninstall(self, IsSilent(arguments)));
+}

@@ -1,0 +1,92 @@
+// The removal itself: the install log undone by the same record undo that
+// the setup's rollback uses, then what the log does not name.
+#include "uninstall/uninstall.h"
+
+#include "support/bounded.h"
+#include "support/product_names.h"
+
+// targetPath + name, refused when it does not fit: a cut path names
+// another file.
+static int TargetFile(const Removal* removal, const char* name, char* path, size_t capacity)
+{
+    return CopyText(path, capacity, removal->targetPath) && AppendText(path, capacity, name);
+}
+
+static void DeleteTargetFile(const Removal* removal, const char* name)
+{
+    char path[PathCapacity];
+    if (TargetFile(removal, name, path, sizeof path))
+        DeleteFileA(path);
+}
+
+// 1 when the target folder still holds anything besides the uninstaller's
+// own file (which goes once the first process has ended).
+static int TargetHoldsOthers(const Removal* removal)
+{
+    char pattern[PathCapacity];
+    if (!TargetFile(removal, "*.*", pattern, sizeof pattern))
+        return 0;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    int others = 0;
+    do {
+        const char* name = found.cFileName;
+        if (lstrcmpA(name, ".") != 0 && lstrcmpA(name, "..") != 0
+            && lstrcmpiA(name, UNINSTALL_PROGRAM) != 0)
+            others = 1;
+    } while (!others && FindNextFileA(search, &found));
+    FindClose(search);
+    return others;
+}
+
+int PrepareRemoval(Removal* removal, const char* targetPath)
+{
+    ZeroMemory(removal, sizeof *removal);
+    if (!CopyText(removal->targetPath, sizeof removal->targetPath, targetPath))
+        return 0;
+    int length = lstrlenA(removal->targetPath);
+    if (length < 3 || removal->targetPath[length - 1] != '\\')
+        return 0;
+    // Without the Windows folder no WC record can be undone; an empty one
+    // makes the record check pass them over.
+    UINT windowsLength = GetWindowsDirectoryA(removal->windowsDir, sizeof removal->windowsDir);
+    if (windowsLength == 0 || windowsLength >= sizeof removal->windowsDir)
+        removal->windowsDir[0] = '\0';
+    else if (removal->windowsDir[windowsLength - 1] == '\\')
+        removal->windowsDir[windowsLength - 1] = '\0';
+    removal->replay.targetPath = removal->targetPath;
+    removal->replay.windowsDir = removal->windowsDir;
+    return 1;
+}
+
+int LogPresent(const Removal* removal)
+{
+    char path[PathCapacity];
+    if (!TargetFile(removal, LOG_FILE_NAME, path, sizeof path))
+        return 0;
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+int RemoveGame(Removal* removal)
+{
+    char logPath[PathCapacity];
+    if (!TargetFile(removal, LOG_FILE_NAME, logPath, sizeof logPath))
+        return UninstallStopped;
+    if (!UndoLogRecords(&removal->replay, logPath))
+        return UninstallStopped;
+    // An interrupted install leaves its staging files, which the log does
+    // not name.
+    DeleteTargetFile(removal, STAGED_FILE_NAME);
+    DeleteTargetFile(removal, ARCHIVE_FILE_NAME);
+    DeleteFileA(logPath);
+    return TargetHoldsOthers(removal) ? UninstallFolderKept : UninstallComplete;
+}
+
+void FinishRemoval(Removal* removal)
+{
+    DeleteTargetFile(removal, UNINSTALL_PROGRAM);
+    RemoveCreatedLevels(&removal->replay);
+}
