@@ -6,6 +6,12 @@ if [ -f "$exe" ]; then
     size=$(stat -c %s "$exe")
     echo "figure: setup.exe without payload: $size bytes ($((size / 1024)) KB; installer stub peer about 34 KB, aim 40 KB or less)"
 fi
+uninst=$build/win32/programs/uninst.exe
+if [ -f "$uninst" ]; then
+    size=$(stat -c %s "$uninst")
+    imports=$(i686-w64-mingw32-objdump -p "$uninst" | sed -n 's/^\s*DLL Name: //p' | tr '\n' ' ')
+    echo "figure: uninst.exe: $size bytes ($((size / 1024)) KB; aim under 24 KB), imports: $imports"
+fi
 bench=$build/host/tests/bench/szdd_bench
 [ -x "$bench" ] && "$bench" "$build/host/payload/payload.uni"
 # The install figures are measured by a Wine test, which leaves them here.

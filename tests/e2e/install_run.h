@@ -49,8 +49,10 @@ inline bool WaitEnabled(HWND page, int id, DWORD timeoutMs = 5000)
     return true;
 }
 
-// Runs exe through the wizard into target (a folder path as typed).
-inline InstallRun Install(const char* exe, const std::string& target)
+// Runs exe through the wizard into target (a folder path as typed). With
+// killAt, the program is killed once the bar has reached it, as a power cut
+// would end it, and the run ends there.
+inline InstallRun Install(const char* exe, const std::string& target, int killAt = 0)
 {
     static const int welcomeIds[] = { IDC_WELCOME_TEXT, 0 };
     static const int targetIds[] = { IDC_TARGET_EDIT, IDC_BROWSE, 0 };
@@ -110,6 +112,10 @@ inline InstallRun Install(const char* exe, const std::string& target)
         if (run.positions.empty() || run.positions.back() != position) {
             run.positions.push_back(position);
             run.positionMs.push_back(now);
+        }
+        if (killAt && position >= killAt) {
+            ui::Kill(&app);
+            return run;
         }
         if (run.labels.empty() || run.labels.back() != label) {
             run.labels.push_back(label);

@@ -8,13 +8,15 @@
 
 namespace ui {
 
-bool Launch(const char* exe, App* app, const char* workDir)
+bool Launch(const char* exe, App* app, const char* workDir, const char* arguments)
 {
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof startup);
     startup.cb = sizeof startup;
     ZeroMemory(&app->info, sizeof app->info);
     std::string commandLine = std::string("\"") + exe + "\"";
+    if (arguments)
+        commandLine += std::string(" ") + arguments;
     app->running = CreateProcessA(exe, &commandLine[0], NULL, NULL, FALSE, 0, NULL, workDir,
                                   &startup, &app->info) != 0;
     if (app->running)

@@ -18,8 +18,9 @@ struct App {
     bool running;
 };
 
-// Starts exe (a Windows path) with workDir as its current folder (NULL: inherit).
-bool Launch(const char* exe, App* app, const char* workDir = NULL);
+// Starts exe (a Windows path) with workDir as its current folder (NULL:
+// inherit) and arguments after its quoted name (NULL: none).
+bool Launch(const char* exe, App* app, const char* workDir = NULL, const char* arguments = NULL);
 // Waits for the program to end; returns its exit code, or -1 after timeoutMs
 // (the program is then terminated).
 int WaitExit(App* app, DWORD timeoutMs = 30000);

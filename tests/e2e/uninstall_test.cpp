@@ -1,0 +1,311 @@
+// uninst.exe end to end: a game installed through the wizard, then removed
+// the way a user or an administrator starts the uninstaller. Afterwards the
+// drive, the Start menu, the uninstall list and the Program Manager group
+// are as they were before the install, unless the case says otherwise.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "../wine/engine_fixture.h"
+#include "install_run.h"
+
+namespace {
+
+const char Root[] = "C:\\kovra-un";
+const char Target[] = "C:\\kovra-un\\Spiele\\Kovra Rendo Cup";  // two levels new, one there
+const char UninstallList[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const char Caption[] = "Entferne Kovra Rendo Cup";
+const char Question[] =
+    "Wollen Sie Kovra Rendo Cup und alle zugeh\xF6rigen Dateien von Ihrem Computer entfernen?";
+const char Complete[] = "Kovra Rendo Cup wurde vollst\xE4ndig entfernt.";
+const char FolderKept[] =
+    "Kovra Rendo Cup wurde entfernt.\nDer Ordner C:\\kovra-un\\Spiele\\Kovra Rendo Cup enth\xE4lt noch "
+    "Dateien, die nicht von der Installation stammen, und wurde nicht gel\xF6scht.";
+
+// Where the build puts a program of the Windows tree: beside this test, the
+// uninstaller in programs\.
+std::string BuildFile(const char* name)
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(NULL, path, sizeof path);
+    *strrchr(path, '\\') = '\0';
+    return std::string(path) + "\\" + name;
+}
+
+std::vector<std::string> UninstallKeys()
+{
+    std::vector<std::string> names;
+    HKEY list;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallList, 0, KEY_READ, &list) != ERROR_SUCCESS)
+        return names;
+    char name[256];
+    for (DWORD i = 0; RegEnumKeyA(list, i, name, sizeof name) == ERROR_SUCCESS; ++i)
+        names.push_back(name);
+    RegCloseKey(list);
+    return names;
+}
+
+// A group exists while the last command about it was not DeleteGroup.
+bool GroupPresent(const fx::ProgmanServer* progman)
+{
+    if (!progman)
+        return false;
+    std::vector<std::string> sent = progman->commands();
+    return !sent.empty() && sent.back().compare(0, 13, "[DeleteGroup(") != 0;
+}
+
+struct Machine {
+    std::vector<std::string> drive, menu, keys;
+    bool group;
+    bool operator==(const Machine& o) const
+    {
+        return drive == o.drive && menu == o.menu && keys == o.keys && group == o.group;
+    }
+};
+
+void PrintTo(const Machine& m, std::ostream* os)
+{
+    *os << ::testing::PrintToString(m.drive) << " menu " << ::testing::PrintToString(m.menu) << " keys "
+        << ::testing::PrintToString(m.keys) << " group " << m.group;
+}
+
+Machine Snapshot(const fx::ProgmanServer* progman)
+{
+    return { fx::ListTree(Root), fx::ListTree(fx::ProgramsFolder()), UninstallKeys(), GroupPresent(progman) };
+}
+
+// The copy runs on for a moment after the first process has ended.
+bool Becomes(const Machine& expected, const fx::ProgmanServer* progman)
+{
+    for (int i = 0; i < 100 && !(Snapshot(progman) == expected); ++i)
+        Sleep(50);
+    return Snapshot(progman) == expected;
+}
+
+// A visible box with this caption, whichever process shows it.
+HWND WaitBox(const char* caption, DWORD timeoutMs = 20000)
+{
+    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(20)) {
+        HWND box = FindWindowA("#32770", caption);
+        if (box && IsWindowVisible(box))
+            return box;
+    }
+    return NULL;
+}
+
+std::string AnswerBox(const char* caption, int button)
+{
+    HWND box = WaitBox(caption);
+    if (!box)
+        return "<no box>";
+    std::string text = ui::Text(box, 0xFFFF);
+    PostMessageA(box, WM_COMMAND, button, 0);
+    ui::WaitGone(box);
+    return text;
+}
+
+// Every copy in the temporary folder is named for deletion at the next
+// start: in the registry on NT, in wininit.ini on Windows 9x.
+bool CopiesMarkedForDeletion()
+{
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    std::string marks(65536, '\0');
+    DWORD size = 0;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0,
+                      KEY_READ, &key) == ERROR_SUCCESS) {
+        size = (DWORD)marks.size();
+        if (RegQueryValueExA(key, "PendingFileRenameOperations", NULL, NULL, (BYTE*)&marks[0], &size) != ERROR_SUCCESS)
+            size = 0;
+        RegCloseKey(key);
+    }
+    marks.resize(size);
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof windows);
+    marks += fx::ReadOr(std::string(windows) + "\\wininit.ini", "");
+    CharUpperBuffA(&marks[0], (DWORD)marks.size());
+    int copies = 0;
+    for (std::string name : ui::ListTree(temp)) {
+        if (name.compare(0, 3, "kvu") != 0)
+            continue;
+        ++copies;
+        CharUpperBuffA(&name[0], (DWORD)name.size());
+        if (marks.find(name) == std::string::npos)
+            return false;
+    }
+    return copies > 0;
+}
+
+enum Start { ViaUninstallList, ViaItem, Silent };
+
+struct Case {
+    const char* name;
+    const char* version;   // Windows version Wine reports to every program but this test
+    Start start;
+    int answer;            // the question's answer; 0 with /S
+    bool userFiles;        // the user's own files in the target and a payload sub-folder
+    bool hostile;          // records naming what setup never made, appended to the log
+    int exitCode;          // -1: started by Wine's uninstaller, whose own code tells nothing
+    const char* closing;   // the last box's text, NULL for none
+};
+
+const Case Cases[] = {
+    { "RoundTripNT", NULL, ViaUninstallList, IDYES, false, false, -1, Complete },
+    { "RoundTrip98", "win98", ViaUninstallList, IDYES, false, false, -1, Complete },
+    { "RoundTrip31", "win31", ViaItem, IDYES, false, false, 0, Complete },
+    { "No", NULL, ViaItem, IDNO, false, false, 1, NULL },
+    { "UserFilesStay", NULL, ViaItem, IDYES, true, false, 2, FolderKept },
+    { "Silent", NULL, Silent, 0, false, false, 0, NULL },
+    { "HostileRecordsTouchNothing", NULL, Silent, 0, false, true, 0, NULL },
+};
+
+class UninstallFixture : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        fx::Bytes uninstaller = fx::ReadOr(BuildFile("programs\\uninst.exe"));
+        fx::Bytes payload = fx::Szdd(fx::Archive({ { "uninst.exe", uninstaller },
+                                                   { "kovra.exe", fx::Filler(30000, 1) },
+                                                   { "data\\level1.dat", fx::Filler(20000, 2) },
+                                                   { "data\\level2.dat", fx::Filler(9000, 3) } }));
+        CreateDirectoryA("C:\\kovra-un-setup", NULL);
+        copied = ui::CopyWithPayload(KOVRA_SETUP_EXE, Setup, payload.data(), (DWORD)payload.size());
+        // This test itself keeps the prefix's version, whatever the case sets.
+        HKEY key;
+        char self[MAX_PATH];
+        GetModuleFileNameA(NULL, self, sizeof self);
+        std::string defaults = std::string("Software\\Wine\\AppDefaults\\") + (strrchr(self, '\\') + 1);
+        RegCreateKeyA(HKEY_CURRENT_USER, defaults.c_str(), &key);
+        RegSetValueExA(key, "Version", 0, REG_SZ, (const BYTE*)"winxp", 6);
+        RegCloseKey(key);
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(copied);
+        fx::RemoveTree(Root);
+        fx::MakeFolders(Root);
+        fx::WriteWhole(std::string(Root) + "\\notizen.txt", "mine");
+    }
+    void TearDown() override { SetVersion(NULL); }
+    // Wine's Windows version for every program that has none of its own.
+    static void SetVersion(const char* version)
+    {
+        HKEY key;
+        RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Wine", &key);
+        if (version)
+            RegSetValueExA(key, "Version", 0, REG_SZ, (const BYTE*)version, (DWORD)strlen(version) + 1);
+        else
+            RegDeleteValueA(key, "Version");
+        RegCloseKey(key);
+    }
+    static bool copied;
+    static constexpr const char* Setup = "C:\\kovra-un-setup\\setup.exe";
+};
+
+bool UninstallFixture::copied = false;
+
+class Uninstall : public UninstallFixture, public ::testing::WithParamInterface<Case> {};
+
+TEST_P(Uninstall, RemovesWhatSetupMade)
+{
+    const Case& c = GetParam();
+    SetVersion(c.version);
+    std::unique_ptr<fx::ProgmanServer> progman(c.version && !strcmp(c.version, "win31") ? new fx::ProgmanServer : NULL);
+    const std::string game = std::string(Target) + "\\";
+    if (c.hostile) {
+        fx::WriteWhole(std::string(Root) + "\\victim.txt", "keep");
+        CreateDirectoryA((std::string(Root) + "\\victimdir").c_str(), NULL);
+        HKEY other;
+        RegCreateKeyA(HKEY_LOCAL_MACHINE, (std::string(UninstallList) + "\\OtherApp").c_str(), &other);
+        RegSetValueExA(other, "UninstallString", 0, REG_SZ, (const BYTE*)"C:\\Other\\uninst.exe", 20);
+        RegCloseKey(other);
+    }
+    Machine before = Snapshot(progman.get());
+
+    ASSERT_EQ("Installation erfolgreich.", e2e::Install(Setup, Target).closingText);
+    Machine installed = Snapshot(progman.get());
+    ASSERT_FALSE(before == installed);
+    if (c.userFiles) {
+        fx::WriteWhole(game + "spielstand.sav", "saved");
+        fx::WriteWhole(game + "data\\eigene.dat", "own");
+    }
+    if (c.hostile) {
+        std::string log = fx::ReadOr(game + "deinst.log");
+        log += "CL C:\\kovra-un\\victim.txt\r\nSD C:\\kovra-un\\victimdir\r\nRK OtherApp\r\n";
+        fx::WriteWhole(game + "deinst.log", log);
+    }
+
+    ui::App app;
+    if (c.start == ViaUninstallList)
+        ASSERT_TRUE(ui::Launch("C:\\windows\\system32\\uninstaller.exe", &app, NULL, "--remove ZKKovraRendoCup_V1"));
+    else
+        ASSERT_TRUE(ui::Launch((game + "uninst.exe").c_str(), &app, game.c_str(), c.start == Silent ? "/s" : NULL));
+    if (c.answer)
+        EXPECT_EQ(Question, AnswerBox(Caption, c.answer));
+    if (c.closing)
+        EXPECT_EQ(c.closing, AnswerBox(Caption, IDOK));
+    int code = ui::WaitExit(&app, 30000);
+    if (c.exitCode >= 0)
+        EXPECT_EQ(c.exitCode, code);
+
+    if (c.answer == IDNO) {
+        EXPECT_EQ(installed, Snapshot(progman.get()));
+        return;
+    }
+    if (c.userFiles) {
+        for (int i = 0; i < 100 && fx::Exists(game + "uninst.exe"); ++i)
+            Sleep(50);
+        EXPECT_EQ(std::vector<std::string>({ "data\\", "data\\eigene.dat", "spielstand.sav" }), fx::Tree(game));
+        EXPECT_EQ("saved", fx::ReadOr(game + "spielstand.sav"));
+        fx::RemoveTree(std::string(Root) + "\\Spiele");
+    }
+    EXPECT_TRUE(Becomes(before, progman.get())) << ::testing::PrintToString(Snapshot(progman.get()));
+    EXPECT_TRUE(CopiesMarkedForDeletion());
+    if (c.hostile)
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(UninstallList) + "\\OtherApp").c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Uninstall, ::testing::ValuesIn(Cases),
+                         [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+
+// An install killed while its files are written out leaves a log without
+// its PN line and the 14 MB temp.uni; uninst.exe /S takes all of it away and
+// the folder can be chosen again. The demo game, so its removal is timed.
+TEST_F(UninstallFixture, AKilledInstallIsUndoneAndTheFolderTakenAgain)
+{
+    Machine before = Snapshot(NULL);
+    const std::string game = std::string(Target) + "\\";
+    e2e::InstallRun killed = e2e::Install(KOVRA_SETUP_EXE, Target, 80);
+    ASSERT_TRUE(killed.reachedProgress);
+    ASSERT_TRUE(fx::Exists(game + "temp.uni"));
+    ASSERT_EQ(std::string::npos, fx::ReadOr(game + "deinst.log").find("PN "));
+
+    ui::App app;
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
+    ASSERT_TRUE(ui::Launch((game + "uninst.exe").c_str(), &app, NULL, "/S"));
+    EXPECT_EQ(0, ui::WaitExit(&app, 30000));
+    double exited = e2e::MsSince(start);
+    EXPECT_TRUE(Becomes(before, NULL)) << ::testing::PrintToString(Snapshot(NULL));
+    double gone = e2e::MsSince(start);
+
+    ASSERT_EQ("Installation erfolgreich.", e2e::Install(KOVRA_SETUP_EXE, Target).closingText);
+    QueryPerformanceCounter(&start);
+    ASSERT_TRUE(ui::Launch((game + "uninst.exe").c_str(), &app, NULL, "/S"));
+    EXPECT_EQ(0, ui::WaitExit(&app, 30000));
+    double fullExited = e2e::MsSince(start);
+    EXPECT_TRUE(Becomes(before, NULL)) << ::testing::PrintToString(Snapshot(NULL));
+    double fullGone = e2e::MsSince(start);
+
+    char figures[300];
+    snprintf(figures, sizeof figures,
+             "figure: uninstall of the demo game under Wine: %.0f ms to the exit code, %.0f ms until the "
+             "folder is gone (killed install: %.0f / %.0f ms; aim: under one second)\n",
+             fullExited, fullGone, exited, gone);
+    fputs(figures, stdout);
+    CreateDirectoryA(BuildFile("figures").c_str(), NULL);
+    fx::WriteWhole(BuildFile("figures\\uninstall.txt"), figures);
+}
+
+}  // namespace
