@@ -122,6 +122,12 @@ const char* CopyArguments(const char* arguments)
 
 int RunAsCopy(const char* arguments)
 {
+    // The copy goes with the next start of Windows, whatever happens here.
+    char self[PathCapacity];
+    DWORD selfLength = GetModuleFileNameA(NULL, self, sizeof self);
+    if (selfLength > 0 && selfLength < sizeof self)
+        DeleteAtRestart(self);
+
     DWORD first, pipe;
     Removal removal;
     if (!ReadNumber(&arguments, &first) || !ReadNumber(&arguments, &pipe)
@@ -132,15 +138,11 @@ int RunAsCopy(const char* arguments)
     WriteFile((HANDLE)(ULONG_PTR)pipe, &result, sizeof result, &written, NULL);
     CloseHandle((HANDLE)(ULONG_PTR)pipe);
 
+    // The first process ends with the result; then its file is free.
     WaitForSingleObject((HANDLE)(ULONG_PTR)first, INFINITE);
     CloseHandle((HANDLE)(ULONG_PTR)first);
     if (result != UninstallStopped)
         FinishRemoval(&removal);
-
-    char self[PathCapacity];
-    DWORD selfLength = GetModuleFileNameA(NULL, self, sizeof self);
-    if (selfLength > 0 && selfLength < sizeof self)
-        DeleteAtRestart(self);
     return (int)result;
 }
 
