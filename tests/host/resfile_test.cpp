@@ -1,5 +1,6 @@
-// The archive reader against archives built byte by byte here, so that broken
-// ones can be made exactly: cut short, lying counts, unterminated names.
+// The archive reader against archives from the payload builder's writer,
+// changed byte by byte where a test needs them broken: cut short, lying
+// counts, unterminated names.
 #include "engine/resfile.h"
 
 #include <gtest/gtest.h>
@@ -11,45 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/file_bytes.h"
+#include "tests/support/payloads.h"
+
 namespace {
 
-typedef std::vector<unsigned char> Bytes;
-
-void PutLE32(Bytes& out, unsigned int v)
-{
-    for (int i = 0; i < 4; ++i)
-        out.push_back((unsigned char)(v >> (8 * i)));
-}
-
-struct Entry {
-    std::string name;
-    std::string data;
-};
-
-Bytes Header(unsigned int count)
-{
-    const char magic[] = "Vantorell Bit ResFile\x1A";
-    Bytes out(magic, magic + 23);  // includes the closing zero byte
-    PutLE32(out, count);
-    return out;
-}
-
-Bytes Archive(const std::vector<Entry>& entries)
-{
-    Bytes out = Header((unsigned int)entries.size());
-    unsigned int offset = 27 + 136 * (unsigned int)entries.size();
-    for (const Entry& e : entries) {
-        Bytes name(128, 0);
-        memcpy(name.data(), e.name.data(), e.name.size() < 128 ? e.name.size() : 128);
-        out.insert(out.end(), name.begin(), name.end());
-        PutLE32(out, offset);
-        PutLE32(out, (unsigned int)e.data.size());
-        offset += (unsigned int)e.data.size();
-    }
-    for (const Entry& e : entries)
-        out.insert(out.end(), e.data.begin(), e.data.end());
-    return out;
-}
+using fx::Bytes;
+using fx::Entry;
 
 class ResFileTest : public ::testing::Test {
 protected:
@@ -65,9 +34,8 @@ protected:
         char path[] = "/tmp/resfile_test_XXXXXX";
         int fd = mkstemp(path);
         EXPECT_GE(fd, 0);
-        if (!bytes.empty())
-            EXPECT_EQ((ssize_t)bytes.size(), write(fd, bytes.data(), bytes.size()));
         close(fd);
+        EXPECT_TRUE(WriteWhole(path, bytes));
         paths_.push_back(path);
         return path;
     }
@@ -85,7 +53,7 @@ const std::vector<Entry> kGame = {
 
 TEST_F(ResFileTest, OpensDirectoryAndFindsEntriesWithoutRegardToAsciiCase)
 {
-    Bytes bytes = Archive(kGame);
+    Bytes bytes = fx::Archive(kGame);
     ResFileReader* r = ResFileOpen(Write(bytes).c_str());
     ASSERT_TRUE(r != 0);
     EXPECT_EQ(5u, ResFileCount(r));
@@ -128,7 +96,8 @@ TEST_F(ResFileTest, FoldsOnlyAsciiLettersAndAnswersWithTheFirstMatch)
         {"Same.dat", "first"},
         {"SAME.DAT", "second!"},
     };
-    ResFileReader* r = ResFileOpen(Write(Archive(entries)).c_str());
+    // Names equal without regard to case: the writer refuses them.
+    ResFileReader* r = ResFileOpen(Write(fx::ArchiveAnyNames(entries)).c_str());
     ASSERT_TRUE(r != 0);
     EXPECT_EQ(14u, ResFileFindSize(r, "M\xE4NNER.TXT"));
     EXPECT_EQ(0u, ResFileFindSize(r, "m\xC4nner.txt"));  // no folding outside A-Z
@@ -139,14 +108,14 @@ TEST_F(ResFileTest, FoldsOnlyAsciiLettersAndAnswersWithTheFirstMatch)
 
 TEST_F(ResFileTest, ComparesOnlySevenMagicBytes)
 {
-    Bytes bytes = Archive(kGame);
+    Bytes bytes = fx::Archive(kGame);
     bytes[7] = 'X';
     bytes[22] = 0x55;
     ASSERT_TRUE(ResFileOpen(Write(bytes).c_str()) != 0);
     ResFileClose();
 
     for (int i = 0; i < 7; ++i) {
-        Bytes broken = Archive(kGame);
+        Bytes broken = fx::Archive(kGame);
         broken[i] ^= 0x20;
         EXPECT_TRUE(ResFileOpen(Write(broken).c_str()) == 0) << "byte " << i;
     }
@@ -155,7 +124,7 @@ TEST_F(ResFileTest, ComparesOnlySevenMagicBytes)
 
 TEST_F(ResFileTest, FileEndingInsideHeaderCountOrDirectoryFails)
 {
-    Bytes bytes = Archive(kGame);
+    Bytes bytes = fx::Archive(kGame);
     const size_t directoryEnd = 27 + 136 * kGame.size();
     for (size_t len = 0; len < directoryEnd; ++len) {
         Bytes cut(bytes.begin(), bytes.begin() + len);
@@ -168,7 +137,7 @@ TEST_F(ResFileTest, FileEndingInsideHeaderCountOrDirectoryFails)
 
 TEST_F(ResFileTest, CountsThatCannotBeTrueFailBeforeAllocating)
 {
-    Bytes bytes = Archive(kGame);
+    Bytes bytes = fx::Archive(kGame);
     // 0x20000000 x 136 wraps to 0 in 32 bits; 0x01E1E1E2 x 136 wraps to 16.
     for (unsigned int count : {0x20000000u, 0x01E1E1E2u, 0xFFFFFFFFu, 6u, 1000000u}) {
         Bytes lying = bytes;
@@ -179,7 +148,7 @@ TEST_F(ResFileTest, CountsThatCannotBeTrueFailBeforeAllocating)
         EXPECT_TRUE(ResFileOpen(Write(lying).c_str()) == 0) << "count " << count;
     }
     // Count 0: an empty archive opens and finds nothing.
-    ResFileReader* r = ResFileOpen(Write(Header(0)).c_str());
+    ResFileReader* r = ResFileOpen(Write(fx::Archive({})).c_str());
     ASSERT_TRUE(r != 0);
     EXPECT_EQ(0u, ResFileCount(r));
     EXPECT_EQ(0u, ResFileFindOffset(r, "uninst.exe"));
@@ -189,7 +158,7 @@ TEST_F(ResFileTest, NameWithoutZeroByteEndsAtItsField)
 {
     const std::string full(128, 'A');
     std::vector<Entry> entries = {{full, "12345"}, {"b.txt", "b"}};
-    Bytes bytes = Archive(entries);  // the offset field right after the name is non-zero
+    Bytes bytes = fx::ArchiveAnyNames(entries);  // the offset field right after the name is non-zero
     ResFileReader* r = ResFileOpen(Write(bytes).c_str());
     ASSERT_TRUE(r != 0);
     EXPECT_EQ(full, std::string(ResFileEntryName(r, 0)));
@@ -202,9 +171,9 @@ TEST_F(ResFileTest, NameWithoutZeroByteEndsAtItsField)
 
 TEST_F(ResFileTest, FailedOpenLeavesTheOpenArchiveClosable)
 {
-    ResFileReader* r = ResFileOpen(Write(Archive(kGame)).c_str());
+    ResFileReader* r = ResFileOpen(Write(fx::Archive(kGame)).c_str());
     ASSERT_TRUE(r != 0);
-    Bytes bad = Archive(kGame);
+    Bytes bad = fx::Archive(kGame);
     bad.resize(100);
     EXPECT_TRUE(ResFileOpen(Write(bad).c_str()) == 0);
     EXPECT_TRUE(ResFileOpen("/nonexistent") == 0);
@@ -212,7 +181,7 @@ TEST_F(ResFileTest, FailedOpenLeavesTheOpenArchiveClosable)
     EXPECT_EQ(14u, ResFileFindSize(r, "uninst.exe"));
     ResFileClose();
     ResFileClose();  // nothing open: does nothing
-    EXPECT_TRUE(ResFileOpen(Write(Archive(kGame)).c_str()) != 0);
+    EXPECT_TRUE(ResFileOpen(Write(fx::Archive(kGame)).c_str()) != 0);
 }
 
 }  // namespace
