@@ -1,6 +1,7 @@
 // The archive writer: what it writes is what the setup's reader reads, in
 // the order the setup relies on, and every input it must refuse is refused
 // with a message that names the problem.
+#include "engine/entry_name.h"
 #include "engine/resfile.h"
 #include "tools/archive_writer.h"
 
@@ -191,6 +192,13 @@ TEST_F(ArchiveWriterTest, RefusesBadFoldersAndFilesWithClearMessages)
     EXPECT_NE(std::string::npos, Refusal(root_).find("backslash"));
     unlink((root_ + "/a\\b.txt").c_str());
 
+    // Two folders deep: the setup would make two levels and log one.
+    Put("gfx/menu/a.bmp", "x");
+    EXPECT_NE(std::string::npos, Refusal(root_).find("'gfx\\menu\\a.bmp' lies 2 folders deep"));
+    unlink((root_ + "/gfx/menu/a.bmp").c_str());
+    rmdir((root_ + "/gfx/menu").c_str());
+    rmdir((root_ + "/gfx").c_str());
+
     EXPECT_EQ("", Refusal(root_));
 }
 
@@ -225,13 +233,15 @@ TEST_F(ArchiveWriterTest, RefusesNamesThatWindowsCannotHoldApart)
 
     for (const char* bad : {"a:b.txt", "what?.txt", "dir\\", "\\lead.txt", "a\\\\b.txt",
                             "trailing.", "space ", "con", "CON.txt", "gfx\\com1.bmp", "lpt9",
-                            "tab\there", "..\\escape.txt", ".\\here.txt", ""}) {
+                            "tab\there", "..\\escape.txt", ".\\here.txt", "", "com0.txt",
+                            "gfx\\COM\xB2.bmp", "CONIN$", "deinst.log", "TEMP.UNI", "temp.un_"}) {
         std::vector<ArchiveEntry> one = {ArchiveHeldEntry(bad, "")};
         EXPECT_EQ(0, ArchiveCheckEntries(one, error)) << bad;
     }
-    for (const char* good : {"console.txt", "com10.txt", "com.txt", "a.b.c", "x y.txt"}) {
+    for (const char* good : {"console.txt", "com10.txt", "com.txt", "a.b.c", "x y.txt", "sfx\\deinst.log"}) {
         std::vector<ArchiveEntry> one = {ArchiveHeldEntry(good, "")};
         EXPECT_EQ(1, ArchiveCheckEntries(one, error)) << good << ": " << error;
+        EXPECT_EQ(1, EntryNameInsideTarget(good)) << good;  // and the setup takes it
     }
 }
 

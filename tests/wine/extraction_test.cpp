@@ -207,7 +207,7 @@ TEST_F(Extraction, NamesThatLeaveTheTargetAreRefusedBeforeAnythingIsCreated)
         "..\\evil.txt", "sfx\\..\\..\\evil.txt", "sfx/../../evil.txt", "\\evil.txt",  "C:\\evil.txt",
         "C:evil.txt",   "ok.txt:evil",           "sfx\\\\evil.txt",    "evil\\",      "",
         ".",            "...\\evil.txt",       "DEINST.LOG",          "temp.uni.",   "COM1",
-        "sfx\\nul.wav",
+        "sfx\\nul.wav", "a\\b\\c.txt", "sfx\\sub\\x.wav", "lpt\xB9.txt", "conout$",
     };
     for (const char* name : names) {
         SCOPED_TRACE(name);
