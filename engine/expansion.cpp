@@ -7,80 +7,77 @@
 #include "engine/stages.h"
 #include "setup/setup_state.h"
 #include "support/bounded.h"
+#include "support/product_names.h"
 
-static int FailExpansion(int code)
+void CloseExpansion()
 {
-    LZClose(gSetup.lzHandle);
-    gSetup.lzHandle = 0;
-    fclose(gSetup.archiveOut);
-    gSetup.archiveOut = NULL;
-    gSetup.abortCode = code;
-    return 0;
+    ExpansionState& expansion = gSetup.expansion;
+    if (expansion.lzHandle > 0) {
+        LZClose(expansion.lzHandle);
+        expansion.lzHandle = 0;
+    }
+    if (expansion.archiveOut) {
+        fclose(expansion.archiveOut);
+        expansion.archiveOut = NULL;
+    }
 }
 
 int OpenExpansion()
 {
-    if (!CopyText(gSetup.archivePath, sizeof gSetup.archivePath, gSetup.targetPath) ||
-        !AppendText(gSetup.archivePath, sizeof gSetup.archivePath, "temp.uni")) {
-        gSetup.abortCode = AbortArchiveCreate;
-        return 0;
-    }
+    ExpansionState& expansion = gSetup.expansion;
+    if (!CopyText(expansion.archivePath, sizeof expansion.archivePath, gSetup.targetPath) ||
+        !AppendText(expansion.archivePath, sizeof expansion.archivePath, ARCHIVE_FILE_NAME))
+        return FailStage(CloseExpansion, AbortArchiveCreate);
 
     // Every LZERROR_* value is negative; none of them is a handle to read.
     OFSTRUCT scratch;
-    gSetup.lzHandle = LZOpenFileA(gSetup.stagedPath, &scratch, OF_READ);
-    if (gSetup.lzHandle < 0) {
-        gSetup.lzHandle = 0;
-        gSetup.abortCode = AbortExpandOpen;
-        return 0;
+    expansion.lzHandle = LZOpenFileA(gSetup.staging.stagedPath, &scratch, OF_READ);
+    if (expansion.lzHandle < 0) {
+        expansion.lzHandle = 0;
+        return FailStage(CloseExpansion, AbortExpandOpen);
     }
 
-    gSetup.archiveOut = fopen(gSetup.archivePath, "wb");
-    if (!gSetup.archiveOut) {
-        LZClose(gSetup.lzHandle);
-        gSetup.lzHandle = 0;
-        gSetup.abortCode = AbortArchiveCreate;
-        return 0;
-    }
-    gSetup.archivePresent = 1;
+    expansion.archiveOut = fopen(expansion.archivePath, "wb");
+    if (!expansion.archiveOut)
+        return FailStage(CloseExpansion, AbortArchiveCreate);
+    expansion.archivePresent = 1;
 
-    LONG size = LZSeek(gSetup.lzHandle, 0, 2);
-    if (size < 0 || LZSeek(gSetup.lzHandle, 0, 0) != 0)
-        return FailExpansion(AbortExpandRead);
-    gSetup.expandedSize = (DWORD)size;
-    gSetup.expandRemaining = (DWORD)size;
+    LONG size = LZSeek(expansion.lzHandle, 0, 2);
+    if (size < 0 || LZSeek(expansion.lzHandle, 0, 0) != 0)
+        return FailStage(CloseExpansion, AbortExpandRead);
+    expansion.expandedSize = (DWORD)size;
+    expansion.expandRemaining = (DWORD)size;
     return 1;
 }
 
 int ExpandSlice(int step)
 {
-    if (!gSetup.archiveOut)
+    ExpansionState& expansion = gSetup.expansion;
+    if (!expansion.archiveOut)
         return 0;
     int last = step >= ExpandLastStep;
-    DWORD slice = SliceSize(step, ExpandLastStep, ExpandSlices, gSetup.expandedSize, gSetup.expandRemaining);
+    DWORD slice = SliceSize(step, ExpandLastStep, ExpandSlices, expansion.expandedSize,
+                            expansion.expandRemaining);
 
     DWORD left = slice;
     do {
         DWORD chunk = left < (DWORD)CopyBufferSize ? left : (DWORD)CopyBufferSize;
-        INT got = LZRead(gSetup.lzHandle, (LPSTR)gSetup.copyBuffer, (INT)chunk);
+        INT got = LZRead(expansion.lzHandle, (LPSTR)gSetup.copyBuffer, (INT)chunk);
         if (got != (INT)chunk)
-            return FailExpansion(AbortExpandRead);
-        if (fwrite(gSetup.copyBuffer, 1, chunk, gSetup.archiveOut) != chunk)
-            return FailExpansion(AbortArchiveCreate);
+            return FailStage(CloseExpansion, AbortExpandRead);
+        if (fwrite(gSetup.copyBuffer, 1, chunk, expansion.archiveOut) != chunk)
+            return FailStage(CloseExpansion, AbortArchiveCreate);
         left -= chunk;
     } while (left > 0);
-    gSetup.expandRemaining -= slice;
+    expansion.expandRemaining -= slice;
 
     if (!last)
         return 1;
-    if (fflush(gSetup.archiveOut) != 0)
-        return FailExpansion(AbortArchiveCreate);
-    LZClose(gSetup.lzHandle);
-    gSetup.lzHandle = 0;
-    fclose(gSetup.archiveOut);
-    gSetup.archiveOut = NULL;
-    if (!DeleteFileA(gSetup.stagedPath))
+    if (fflush(expansion.archiveOut) != 0)
+        return FailStage(CloseExpansion, AbortArchiveCreate);
+    CloseExpansion();
+    if (!DeleteFileA(gSetup.staging.stagedPath))
         return 0;
-    gSetup.stagedPresent = 0;
+    gSetup.staging.stagedPresent = 0;
     return 1;
 }

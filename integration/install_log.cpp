@@ -8,47 +8,93 @@
 
 #ifdef _WIN32
 #include "setup/setup_state.h"
+#include "support/product_names.h"
 
 int LogCreate()
 {
+    LogState& log = gSetup.log;
     // targetPath (300) and the name always fit the 500 bytes; a cut path
     // would create the log somewhere else, so it is refused all the same.
-    if (!CopyText(gSetup.logPath, sizeof gSetup.logPath, gSetup.targetPath) ||
-        !AppendText(gSetup.logPath, sizeof gSetup.logPath, "deinst.log"))
+    if (!CopyText(log.logPath, sizeof log.logPath, gSetup.targetPath) ||
+        !AppendText(log.logPath, sizeof log.logPath, LOG_FILE_NAME))
         return 0;
-    gSetup.logFile = fopen(gSetup.logPath, "wt");
-    if (!gSetup.logFile)
+    log.logFile = fopen(log.logPath, "wt");
+    if (!log.logFile)
         return 0;
-    gSetup.logOpened = 1;
+    log.logOpened = 1;
     return 1;
+}
+
+void CloseLog()
+{
+    if (gSetup.log.logFile) {
+        fclose(gSetup.log.logFile);
+        gSetup.log.logFile = NULL;
+    }
 }
 
 void LogWriteLevels(int count, const int* flags)
 {
-    if (!gSetup.logFile)
+    FILE* file = gSetup.log.logFile;
+    if (!file)
         return;
-    fprintf(gSetup.logFile, "ID %d", count);
+    fprintf(file, "ID %d", count);
     for (int i = 0; i < count; ++i)
-        fprintf(gSetup.logFile, " %d", flags[i]);
-    fprintf(gSetup.logFile, "\n");
+        fprintf(file, " %d", flags[i]);
+    fprintf(file, "\n");
 }
 
 void LogRecord(const char* code, const char* argument)
 {
-    if (gSetup.logFile)
-        fprintf(gSetup.logFile, "%s %s\n", code, argument);
+    if (gSetup.log.logFile)
+        fprintf(gSetup.log.logFile, "%s %s\n", code, argument);
 }
 
 void LogFlush()
 {
-    if (gSetup.logFile)
-        fflush(gSetup.logFile);
+    if (gSetup.log.logFile)
+        fflush(gSetup.log.logFile);
 }
 #endif
 
 int LogReadLine(FILE* stream, char* line)
 {
     return fgets(line, LogLineCapacity, stream) != NULL;
+}
+
+size_t LogJoinLineEnds(char* text, size_t size)
+{
+    size_t out = 0;
+    for (size_t i = 0; i < size; ++i) {
+        if (text[i] == '\r' && i + 1 < size && text[i + 1] == '\n')
+            continue;
+        text[out++] = text[i];
+    }
+    return out;
+}
+
+int LogPreviousLine(const char* text, size_t* end, char* line, size_t capacity)
+{
+    size_t stop = *end;
+    if (stop == 0)
+        return 0;
+    // The line that holds the last byte starts after the LF before it; going
+    // forward it was read in pieces counted from that start.
+    size_t start = stop - 1;
+    while (start > 0 && text[start - 1] != '\n')
+        --start;
+    const size_t piece = LogLineCapacity - 1;
+    size_t from = start + (stop - 1 - start) / piece * piece;
+
+    if (capacity > 0) {
+        size_t length = stop - from;
+        if (length > capacity - 1)
+            length = capacity - 1;
+        memcpy(line, text + from, length);
+        line[length] = '\0';
+    }
+    *end = from;
+    return 1;
 }
 
 void LogSplitLine(const char* line, char* code, char* argument, size_t argumentCapacity)

@@ -6,39 +6,38 @@
 #include "setup/setup_state.h"
 #include "support/bounded.h"
 
-namespace {
-
-const char kParentKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+static const char ParentKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 
 enum { EntryKeyCapacity = 300 };
 
 // The key name must name one key right below Uninstall: an empty name
 // would address the Uninstall key itself, and a name with a backslash
 // creates parent keys that deleting the last one leaves behind.
-int EntryKeyName(char* entry, const char* keyName)
+static int EntryKeyName(char* entry, size_t capacity, const char* keyName)
 {
     if (keyName[0] == '\0')
         return 0;
     for (const char* p = keyName; *p; ++p)
         if (*p == '\\')
             return 0;
-    return CopyText(entry, EntryKeyCapacity, "Uninstall\\") && AppendText(entry, EntryKeyCapacity, keyName);
+    return CopyText(entry, capacity, "Uninstall\\") && AppendText(entry, capacity, keyName);
 }
 
-LONG CreateEntryKey(HKEY parent, const char* entry, HKEY* key, DWORD* disposition)
+static LONG CreateEntryKey(HKEY parent, const char* entry, HKEY* key, DWORD* disposition)
 {
     *disposition = 0;
     return RegCreateKeyExA(parent, entry, 0, (LPSTR)"", REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL,
                            key, disposition);
 }
 
-// Opens the parent key and creates or opens the entry key below it. On 1
-// both keys are open; on 0 neither is.
-int OpenEntryKey(const char* keyName, char* entry, HKEY* parent, HKEY* key, DWORD* disposition)
+// Opens the parent key and creates or opens the entry key below it, its
+// name put into entry (EntryKeyCapacity bytes). On 1 both keys are open; on
+// 0 neither is.
+static int OpenEntryKey(const char* keyName, char* entry, HKEY* parent, HKEY* key, DWORD* disposition)
 {
-    if (!EntryKeyName(entry, keyName))
+    if (!EntryKeyName(entry, EntryKeyCapacity, keyName))
         return 0;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kParentKey, 0, KEY_READ | KEY_WRITE, parent) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ParentKey, 0, KEY_READ | KEY_WRITE, parent) != ERROR_SUCCESS)
         return 0;
     if (CreateEntryKey(*parent, entry, key, disposition) != ERROR_SUCCESS) {
         RegCloseKey(*parent);
@@ -47,12 +46,10 @@ int OpenEntryKey(const char* keyName, char* entry, HKEY* parent, HKEY* key, DWOR
     return 1;
 }
 
-void SetText(HKEY key, const char* name, const char* text)
+static void SetText(HKEY key, const char* name, const char* text)
 {
     RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)text, (DWORD)lstrlenA(text) + 1);
 }
-
-}  // namespace
 
 int RegisterUninstall(const char* keyName, const char* displayText, const char* programFile)
 {

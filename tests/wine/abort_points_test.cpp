@@ -112,10 +112,9 @@ protected:
     }
     void EndAndRollBack()
     {
-        if (gSetup.logFile) {
-            fprintf(gSetup.logFile, "PN %s\n", "Kovra Rendo Cup");
-            fclose(gSetup.logFile);
-            gSetup.logFile = NULL;
+        if (gSetup.log.logFile) {
+            fprintf(gSetup.log.logFile, "PN %s\n", "Kovra Rendo Cup");
+            CloseLog();
         }
         ASSERT_NE(AbortNone, gSetup.abortCode);
         EXPECT_EQ(1, RunRollback());

@@ -27,9 +27,7 @@ protected:
     }
     void TearDown() override
     {
-        if (gSetup.logFile)
-            fclose(gSetup.logFile);
-        gSetup.logFile = NULL;
+        CloseLog();
         SetCurrentDirectoryA("C:\\");
         RemoveTree(kBase);
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kEntry);
@@ -37,9 +35,9 @@ protected:
     void Target(const std::string& target)
     {
         strcpy(gSetup.targetPath, target.c_str());
-        strcpy(gSetup.logPath, (target + "deinst.log").c_str());
-        strcpy(gSetup.stagedPath, (target + "temp.un_").c_str());
-        strcpy(gSetup.archivePath, (target + "temp.uni").c_str());
+        strcpy(gSetup.log.logPath, (target + "deinst.log").c_str());
+        strcpy(gSetup.staging.stagedPath, (target + "temp.un_").c_str());
+        strcpy(gSetup.expansion.archivePath, (target + "temp.uni").c_str());
     }
     // Writes the log as the setup leaves it: CR LF lines, PN last.
     void WriteLog(const std::vector<std::string>& lines, const char* end = "\r\n")
@@ -48,8 +46,8 @@ protected:
         std::string text;
         for (const std::string& line : lines)
             text += line + end;
-        WriteWhole(gSetup.logPath, text);
-        gSetup.logOpened = 1;
+        WriteWhole(gSetup.log.logPath, text);
+        gSetup.log.logOpened = 1;
     }
     std::string T(const char* name) { return std::string(gSetup.targetPath) + name; }
 };
@@ -70,7 +68,7 @@ TEST_F(Rollback, UndoesEveryRecordFromTheLastLineBack)
     WriteWhole(T("data\\level.dat"), "1");
     WriteWhole(T("temp.un_"), "SZDD");
     WriteWhole(T("temp.uni"), "archive");
-    gSetup.stagedPresent = gSetup.archivePresent = 1;
+    gSetup.staging.stagedPresent = gSetup.expansion.archivePresent = 1;
     MakeFolders(menu);
     WriteWhole(menu + "\\Kovra Rendo Cup.lnk", "L");
     WriteWhole(menu + "\\Entferne Kovra Rendo Cup.lnk", "L");
@@ -105,9 +103,9 @@ TEST_F(Rollback, UndoesEveryRecordFromTheLastLineBack)
     EXPECT_FALSE(Exists("C:\\rb\\Spiele"));
     std::vector<std::string> left = { "game.ini (" + std::to_string(ReadOr("C:\\rb\\game.ini").size()) + ")", "win\\" };
     EXPECT_EQ(left, ListTree(kBase));
-    EXPECT_EQ(0, gSetup.stagedPresent);
-    EXPECT_EQ(0, gSetup.archivePresent);
-    EXPECT_TRUE(gSetup.logFile == NULL);
+    EXPECT_EQ(0, gSetup.staging.stagedPresent);
+    EXPECT_EQ(0, gSetup.expansion.archivePresent);
+    EXPECT_TRUE(gSetup.log.logFile == NULL);
 
     HKEY entry;
     EXPECT_NE(ERROR_SUCCESS, RegOpenKeyA(HKEY_LOCAL_MACHINE, kEntry, &entry));
@@ -125,11 +123,11 @@ TEST_F(Rollback, WithoutALogOnlyTheTemporaryFilesGo)
     MakeFolders(kTarget);
     WriteWhole(T("temp.un_"), "SZDD");
     WriteWhole(T("keep.txt"), "k");
-    gSetup.stagedPresent = 1;
-    gSetup.levelCount = 2;
-    gSetup.createdLevels[0] = gSetup.createdLevels[1] = 1;
+    gSetup.staging.stagedPresent = 1;
+    gSetup.staging.levelCount = 2;
+    gSetup.staging.createdLevels[0] = gSetup.staging.createdLevels[1] = 1;
     EXPECT_EQ(1, RunRollback());
-    EXPECT_EQ(0, gSetup.stagedPresent);
+    EXPECT_EQ(0, gSetup.staging.stagedPresent);
     std::vector<std::string> left = { "Spiele\\", "Spiele\\Kovra Rendo Cup\\", "Spiele\\Kovra Rendo Cup\\keep.txt (1)", "win\\" };
     EXPECT_EQ(left, ListTree(kBase));
 }
@@ -137,25 +135,25 @@ TEST_F(Rollback, WithoutALogOnlyTheTemporaryFilesGo)
 TEST_F(Rollback, StreamsAStageLeftOpenAreClosedSoTheirFilesGo)
 {
     WriteLog({ "ID 3 0 1 1", "NC kovra.exe", "PN Kovra Rendo Cup" });
-    gSetup.stagedFile = fopen(T("temp.un_").c_str(), "wb");
-    gSetup.archiveOut = fopen(T("temp.uni").c_str(), "wb");
-    gSetup.entryFile = fopen(T("kovra.exe").c_str(), "wb");
-    ASSERT_TRUE(gSetup.stagedFile && gSetup.archiveOut && gSetup.entryFile);
-    fputs("half", gSetup.entryFile);
-    gSetup.stagedPresent = gSetup.archivePresent = 1;
+    gSetup.staging.stagedFile = fopen(T("temp.un_").c_str(), "wb");
+    gSetup.expansion.archiveOut = fopen(T("temp.uni").c_str(), "wb");
+    gSetup.extraction.entryFile = fopen(T("kovra.exe").c_str(), "wb");
+    ASSERT_TRUE(gSetup.staging.stagedFile && gSetup.expansion.archiveOut && gSetup.extraction.entryFile);
+    fputs("half", gSetup.extraction.entryFile);
+    gSetup.staging.stagedPresent = gSetup.expansion.archivePresent = 1;
     EXPECT_EQ(1, RunRollback());
-    EXPECT_TRUE(gSetup.stagedFile == NULL && gSetup.archiveOut == NULL && gSetup.entryFile == NULL);
+    EXPECT_TRUE(gSetup.staging.stagedFile == NULL && gSetup.expansion.archiveOut == NULL && gSetup.extraction.entryFile == NULL);
     EXPECT_FALSE(Exists("C:\\rb\\Spiele"));
 }
 
 TEST_F(Rollback, ALogThatIsGoneOrEmptyStopsIt)
 {
     MakeFolders(kTarget);
-    gSetup.logOpened = 1;
+    gSetup.log.logOpened = 1;
     EXPECT_EQ(0, RunRollback());
     WriteLog({});
     EXPECT_EQ(0, RunRollback());
-    EXPECT_TRUE(Exists(gSetup.logPath));
+    EXPECT_TRUE(Exists(gSetup.log.logPath));
     EXPECT_TRUE(IsFolder(kTarget));
 }
 
@@ -164,11 +162,10 @@ TEST_F(Rollback, ALevelCountAbove150StopsAtTheFirstLineWithTheLogLeft)
     WriteLog({ "ID 151 0 1 1", "NC kovra.exe", "PN Kovra Rendo Cup" });
     WriteWhole(T("kovra.exe"), "MZ");
     EXPECT_EQ(0, RunRollback());
-    fclose(gSetup.logFile);
-    gSetup.logFile = NULL;
+    CloseLog();
     // The later lines were undone; the log and every level stay.
     EXPECT_FALSE(Exists(T("kovra.exe")));
-    EXPECT_TRUE(Exists(gSetup.logPath));
+    EXPECT_TRUE(Exists(gSetup.log.logPath));
     EXPECT_TRUE(IsFolder(kTarget));
 }
 
@@ -271,7 +268,7 @@ TEST_F(Rollback, MoreLevelsThanTheTableHoldsKeepsTheDeepestFlags)
     EXPECT_EQ(1, RunRollback());
     EXPECT_TRUE(IsFolder(deepestKept));
     EXPECT_FALSE(Exists(deepestKept + "a"));
-    EXPECT_EQ(MaxCreatedLevels, gSetup.levelCount);
+    EXPECT_EQ(MaxCreatedLevels, gSetup.rollback.levelCount);
 }
 
 TEST_F(Rollback, AnINRecordWithoutThreeNamesStopsItUntouched)
@@ -280,11 +277,10 @@ TEST_F(Rollback, AnINRecordWithoutThreeNamesStopsItUntouched)
     WriteLog({ "ID 3 0 1 1", "IN [C:\\rb\\game.ini][Kovra]", "NC kovra.exe", "PN Kovra Rendo Cup" });
     WriteWhole(T("kovra.exe"), "MZ");
     EXPECT_EQ(0, RunRollback());
-    fclose(gSetup.logFile);
-    gSetup.logFile = NULL;
+    CloseLog();
     EXPECT_EQ("10", ProfileText("C:\\rb\\game.ini", "Kovra", "Highscore"));
     EXPECT_FALSE(Exists(T("kovra.exe")));
-    EXPECT_TRUE(Exists(gSetup.logPath));
+    EXPECT_TRUE(Exists(gSetup.log.logPath));
 
     // Without a key name the system would drop the whole section.
     EXPECT_EQ(0, DeleteIniEntry("[C:\\rb\\game.ini][Kovra][]"));

@@ -69,20 +69,18 @@ protected:
         ASSERT_FALSE(KeyExists(kEntry));
         CreateDirectoryA("C:\\kovra-test", NULL);
         logPath = "C:\\kovra-test\\deinst.log";
-        gSetup.logFile = fopen(logPath.c_str(), "wt");
-        ASSERT_TRUE(gSetup.logFile != NULL);
+        gSetup.log.logFile = fopen(logPath.c_str(), "wt");
+        ASSERT_TRUE(gSetup.log.logFile != NULL);
     }
     void TearDown() override
     {
-        if (gSetup.logFile)
-            fclose(gSetup.logFile);
+        CloseLog();
         DeleteEntry(kEntry);
         RemoveTree("C:\\kovra-test");
     }
     std::string Log()
     {
-        fclose(gSetup.logFile);
-        gSetup.logFile = NULL;
+        CloseLog();
         return ReadOr(logPath);
     }
     int Register()
@@ -110,7 +108,7 @@ TEST_F(Uninstall, WritesBothTextsUnquotedAndLogsRK)
         EXPECT_EQ(Sz("C:\\Program Files\\Kovra Rendo Cup\\uninst.exe"), values[1].second.bytes);
         EXPECT_EQ("RK ZKKovraRendoCup_V1\r\n", Log());
         DeleteEntry(kEntry);
-        gSetup.logFile = fopen(logPath.c_str(), "wt");
+        gSetup.log.logFile = fopen(logPath.c_str(), "wt");
     }
 }
 
