@@ -102,6 +102,11 @@ TEST_F(ArchiveWriterTest, WritesWhatTheReaderReads)
     for (unsigned i = 0; i < 5; ++i) {
         std::string name = ResFileEntryName(r, i);
         EXPECT_EQ(expected, ResFileFindOffset(r, name.c_str())) << name;
+        // Taken by index, as the extraction takes it: the same data.
+        unsigned offset = 0, size = 0;
+        EXPECT_EQ(1, ResFileEntryData(r, i, &offset, &size)) << name;
+        EXPECT_EQ(expected, offset) << name;
+        EXPECT_EQ(ResFileFindSize(r, name.c_str()), size) << name;
         expected += ResFileFindSize(r, name.c_str());
     }
     struct stat st;
