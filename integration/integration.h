@@ -34,9 +34,13 @@ int DeleteProgramGroup(const char* group);
 int AddProgramItem(const char* group, const char* commandLine, const char* itemName);
 
 // Replaces HKLM ...\Uninstall\keyName as a whole with DisplayName and
-// UninstallString (targetPath + programFile, unquoted), then logs RK.
+// UninstallString (targetPath + programFile, in quotation marks when it
+// holds a blank), then logs RK.
 // Does nothing and returns 1 on platform 0.
 int RegisterUninstall(const char* keyName, const char* displayText, const char* programFile);  // step 99
+// 1 when ...\Uninstall\keyName exists and its UninstallString names
+// folder + program, quoted or not (case aside); the key is not created.
+int UninstallEntryNames(const char* keyName, const char* folder, const char* program);
 // Deletes ...\Uninstall\keyName; no key is left whether or not it existed.
 int RemoveUninstallEntry(const char* keyName);
 

@@ -1,27 +1,25 @@
 // The undo of install log records, from the last line back.
 //
-// The log is read back as untrusted text: a record that would reach outside
-// the folder it belongs to, or that does not name what its undo needs, is
-// passed over or stops the replay; it never makes the replay act on
-// something else.
+// The log is read back as untrusted text: whoever can write to the target
+// folder can add lines to it. A record that names something setup does not
+// make is passed over (record_check.h); one that does not name what its undo
+// needs stops the replay. No record makes the replay act on something else.
 #include <windows.h>
 #include <string.h>
 
-#include "engine/entry_name.h"
 #include "integration/integration.h"
 #include "integration/log_replay.h"
+#include "integration/record_check.h"
 #include "support/bounded.h"
+#include "support/product_names.h"
 #include "support/global_memory.h"
 
 enum { ReplayPathCapacity = 500 };
 
-// Deletes folder + separator + name when name stays inside folder (the
-// test that archive names pass) and the joined path fits; a cut path could
-// name another file.
+// Deletes folder + separator + name when the joined path fits; a cut path
+// could name another file.
 static void DeleteContainedFile(const char* folder, const char* separator, const char* name)
 {
-    if (!EntryNameInsideTarget(name))
-        return;
     char path[ReplayPathCapacity];
     if (CopyText(path, sizeof path, folder) && AppendText(path, sizeof path, separator)
         && AppendText(path, sizeof path, name))
@@ -93,8 +91,26 @@ void RemoveCreatedLevels(const LogReplay* replay)
     }
 }
 
+// Whether the record acts only on what setup makes (RecordInScope), and an
+// RK record's key still names this target's uninstaller.
+static int RecordOwned(const LogReplay* replay, const char* code, const char* argument)
+{
+    char programs[ProgramsCapacity];
+    programs[0] = '\0';
+    if ((strcmp(code, "CI") == 0 || strcmp(code, "CL") == 0) &&
+        !ReadProgramsFolder(KEY_QUERY_VALUE, programs, sizeof programs))
+        programs[0] = '\0';
+    RecordScope scope = { replay->targetPath, replay->windowsDir, programs };
+    if (!RecordInScope(&scope, code, argument))
+        return 0;
+    return strcmp(code, "RK") != 0 ||
+           UninstallEntryNames(argument, replay->targetPath, UNINSTALL_PROGRAM);
+}
+
 int UndoLogRecord(LogReplay* replay, const char* code, const char* argument)
 {
+    if (!RecordOwned(replay, code, argument))
+        return 1;
     if (strcmp(code, "RK") == 0)
         RemoveUninstallEntry(argument);
     else if (strcmp(code, "NC") == 0)

@@ -6,6 +6,8 @@
 #include "setup/setup_state.h"
 #include "support/bounded.h"
 
+#include <string.h>
+
 static const char ParentKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 
 enum { EntryKeyCapacity = 300 };
@@ -51,16 +53,27 @@ static void SetText(HKEY key, const char* name, const char* text)
     RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)text, (DWORD)lstrlenA(text) + 1);
 }
 
+// folder + program into path (capacity bytes).
+static void UninstallCommand(char* path, size_t capacity, const char* folder, const char* program)
+{
+    CopyText(path, capacity, folder);
+    AppendText(path, capacity, program);
+}
+
 int RegisterUninstall(const char* keyName, const char* displayText, const char* programFile)
 {
     if (gSetup.platform == 0)
         return 1;
 
-    // Not quoted, also when the folder has spaces: the uninstaller is
-    // started with this text as it stands.
+    // Quoted when the path holds a blank, as Windows writes it for programs
+    // under "Program Files": unquoted, "D:\Spiele\Kovra Rendo Cup\uninst.exe"
+    // would start a planted D:\Spiele\Kovra.exe.
+    char path[PathCapacity];
     char command[PathCapacity];
-    CopyText(command, sizeof command, gSetup.targetPath);
-    AppendText(command, sizeof command, programFile);
+    UninstallCommand(path, sizeof path, gSetup.targetPath, programFile);
+    CopyText(command, sizeof command, strchr(path, ' ') ? "\"" : "");
+    AppendText(command, sizeof command, path);
+    AppendText(command, sizeof command, strchr(path, ' ') ? "\"" : "");
 
     char entry[EntryKeyCapacity];
     HKEY parent, key;
@@ -89,6 +102,39 @@ int RegisterUninstall(const char* keyName, const char* displayText, const char* 
 
     LogRecord("RK", keyName);
     return 1;
+}
+
+int UninstallEntryNames(const char* keyName, const char* folder, const char* program)
+{
+    char entry[EntryKeyCapacity];
+    if (!EntryKeyName(entry, sizeof entry, keyName))
+        return 0;
+    char keyPath[EntryKeyCapacity + sizeof ParentKey];
+    CopyText(keyPath, sizeof keyPath, ParentKey);
+    AppendText(keyPath, sizeof keyPath, "\\");
+    AppendText(keyPath, sizeof keyPath, entry);
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return 0;
+    char value[PathCapacity];
+    DWORD size = sizeof value - 1;
+    DWORD type = 0;
+    LONG read = RegQueryValueExA(key, "UninstallString", NULL, &type, (BYTE*)value, &size);
+    RegCloseKey(key);
+    if (read != ERROR_SUCCESS || type != REG_SZ)
+        return 0;
+    value[size] = '\0';
+
+    char path[PathCapacity];
+    UninstallCommand(path, sizeof path, folder, program);
+    const char* named = value;
+    size_t length = strlen(value);
+    // Either form the setup writes: quoted or as it stands.
+    if (length >= 2 && value[0] == '"' && value[length - 1] == '"') {
+        value[length - 1] = '\0';
+        named = value + 1;
+    }
+    return lstrcmpiA(named, path) == 0;
 }
 
 int RemoveUninstallEntry(const char* keyName)

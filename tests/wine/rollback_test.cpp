@@ -50,6 +50,15 @@ protected:
         gSetup.log.logOpened = 1;
     }
     std::string T(const char* name) { return std::string(gSetup.targetPath) + name; }
+    // The product's uninstall entry as the setup leaves it for this target.
+    void OwnEntry()
+    {
+        HKEY key;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, kEntry, &key));
+        std::string command = "\"" + T("uninst.exe") + "\"";
+        RegSetValueExA(key, "UninstallString", 0, REG_SZ, (const BYTE*)command.c_str(), (DWORD)command.size() + 1);
+        RegCloseKey(key);
+    }
 };
 
 std::string ProfileText(const char* file, const char* section, const char* key)
@@ -72,14 +81,13 @@ TEST_F(Rollback, UndoesEveryRecordFromTheLastLineBack)
     MakeFolders(menu);
     WriteWhole(menu + "\\Kovra Rendo Cup.lnk", "L");
     WriteWhole(menu + "\\Entferne Kovra Rendo Cup.lnk", "L");
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, kEntry, &key));
-    RegCloseKey(key);
+    OwnEntry();
     WriteWhole("C:\\rb\\win\\kovra.tmp", "t");
     WriteProfileStringA("windows", "ScreenSaverActive", "1");
     WritePrivateProfileStringA("BOOT", "SCRNSAVE.EXE", "nebel.scr", "system.ini");
     WritePrivateProfileStringA("Kovra", "Highscore", "10", "C:\\rb\\game.ini");
     WritePrivateProfileStringA("Kovra", "Name", "Ada", "C:\\rb\\game.ini");
+    WritePrivateProfileStringA("Kovra", "Highscore", "10", "kovrarb.ini");
     ProgmanServer progman;
 
     WriteLog({ "ID 3 0 1 1",
@@ -93,6 +101,7 @@ TEST_F(Rollback, UndoesEveryRecordFromTheLastLineBack)
                "RK ZKKovraRendoCup_V1",
                "WC kovra.tmp",
                "IS",
+               "IN [kovrarb.ini][Kovra][Highscore]",
                "IN [C:\\rb\\game.ini][Kovra][Highscore]",
                "PN Kovra Rendo Cup" });
     EXPECT_EQ(1, RunRollback());
@@ -111,11 +120,44 @@ TEST_F(Rollback, UndoesEveryRecordFromTheLastLineBack)
     EXPECT_NE(ERROR_SUCCESS, RegOpenKeyA(HKEY_LOCAL_MACHINE, kEntry, &entry));
     std::vector<std::string> sent = { Command("[DeleteGroup(\x1CKovra Rendo Cup\x1C)]") };
     EXPECT_EQ(sent, progman.commands());
-    // The screen-saver keys stay, emptied; the IN key goes, its neighbour stays.
+    // The screen-saver keys stay, emptied; the IN key of the Windows
+    // folder's file goes; a file named by its path is not setup's.
     EXPECT_EQ("", ProfileText("win.ini", "windows", "ScreenSaverActive"));
     EXPECT_EQ("", ProfileText("system.ini", "BOOT", "SCRNSAVE.EXE"));
-    EXPECT_EQ("<absent>", ProfileText("C:\\rb\\game.ini", "Kovra", "Highscore"));
+    EXPECT_EQ("<absent>", ProfileText("kovrarb.ini", "Kovra", "Highscore"));
+    EXPECT_EQ("10", ProfileText("C:\\rb\\game.ini", "Kovra", "Highscore"));
     EXPECT_EQ("Ada", ProfileText("C:\\rb\\game.ini", "Kovra", "Name"));
+}
+
+TEST_F(Rollback, LinesAddedToTheLogTouchNothingSetupDidNotMake)
+{
+    std::string menu = ProgramsFolder() + "\\Kovra Rendo Cup";
+    WriteWhole(T("kovra.exe"), "MZ");
+    MakeFolders(menu);
+    WriteWhole(menu + "\\Kovra Rendo Cup.lnk", "L");
+    OwnEntry();
+    WriteWhole("C:\\rb\\victim.txt", "v");
+    MakeFolders("C:\\rb\\victimdir");
+    const char other[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OtherApp";
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, other, &key));
+    RegCloseKey(key);
+
+    WriteLog({ "ID 3 0 1 1", "NC kovra.exe", "CI " + menu, "CL " + menu + "\\Kovra Rendo Cup.lnk",
+               "RK ZKKovraRendoCup_V1", "PN Kovra Rendo Cup",
+               "CL C:\\rb\\victim.txt", "SD C:\\rb\\victimdir", "RK OtherApp",
+               "CL " + menu + "\\..\\..\\victim.lnk", "NC ..\\..\\victim.txt", "WC ..\\victim.txt",
+               "SD " + T("..\\..\\victimdir"), "CI " + menu + "\\..", "PG Program Manager" });
+    EXPECT_EQ(1, RunRollback());
+    EXPECT_TRUE(Exists("C:\\rb\\victim.txt"));
+    EXPECT_TRUE(IsFolder("C:\\rb\\victimdir"));
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_LOCAL_MACHINE, other, &key));
+    RegCloseKey(key);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, other);
+    // The product's own records are undone all the same.
+    EXPECT_FALSE(Exists(T("kovra.exe")));
+    EXPECT_FALSE(Exists(menu));
+    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyA(HKEY_LOCAL_MACHINE, kEntry, &key));
 }
 
 TEST_F(Rollback, WithoutALogOnlyTheTemporaryFilesGo)
