@@ -18,9 +18,10 @@ declare -A corpus=(
     [szdd_roundtrip]="$seeds/szdd_files"
     [log]="$root/tests/fuzz/log_corpus"
     [entry_name]="$root/tests/fuzz/name_corpus"
+    [record_check]="$root/tests/fuzz/record_corpus"
 )
 names=("$@")
-[ ${#names[@]} -gt 0 ] || names=(resfile szdd_reader szdd_roundtrip log entry_name)
+[ ${#names[@]} -gt 0 ] || names=(resfile szdd_reader szdd_roundtrip log entry_name record_check)
 
 status=0
 summary=()
