@@ -43,6 +43,8 @@ kovra_add_setup(setup_nopayload)
 # The tools' formats, for the payloads that the Wine tests build.
 add_library(kovra_tools_formats STATIC ${KOVRA_TOOLS_FORMAT_SOURCES})
 target_include_directories(kovra_tools_formats PUBLIC ${CMAKE_SOURCE_DIR})
+# The archive writer takes the setup's entry-name rules from the product.
+target_link_libraries(kovra_tools_formats PUBLIC kovra_core)
 
 include(cmake/wine_tests.cmake)
 

@@ -27,6 +27,7 @@ struct InstallRun {
     bool pageClosed = false;
     std::string closingCaption, closingText;
     double closingMs = 0;                // from "INSTALL" to the closing box
+    double exitMs = 0;                   // from answering it to the exit: the rollback, if any
     int exitCode = -2;
 };
 
@@ -133,13 +134,17 @@ inline InstallRun Install(const char* exe, const std::string& target)
     }
 
     fx::MessageBox closing;
+    LARGE_INTEGER answered;
+    QueryPerformanceCounter(&answered);
     if (fx::WaitMessageBox(app, &closing, 15000)) {
         run.closingMs = MsSince(start);
         run.closingCaption = closing.caption;
         run.closingText = closing.text;
+        QueryPerformanceCounter(&answered);
         fx::Answer(closing);
     }
-    run.exitCode = fx::WaitExit(&app, 30000);
+    run.exitCode = fx::WaitExit(&app, 60000);
+    run.exitMs = MsSince(answered);
     return run;
 }
 

@@ -272,4 +272,31 @@ TEST_F(Install, ADiskThatFillsUpLeavesNothingBehind)
     EXPECT_TRUE(fx::Tree("K:\\").empty()) << ::testing::PrintToString(fx::Tree("K:\\"));
 }
 
+// A big game: 20,000 one-byte files in 200 folders. With its last file
+// blocked by a folder the run fails there (16) and the rollback takes every
+// file and folder back; without, it installs whole. No time is asserted
+// (bench.scale prints them), but the watcher gives up on a page that stands
+// still for a minute.
+TEST_F(Install, TwentyThousandEntriesInstallAndRollBack)
+{
+    std::vector<Entry> entries = fx::OneByteEntries(20000);
+    std::string exe = SetupCarrying(fx::Szdd(fx::Archive(entries)));
+
+    fx::MakeFolders("C:\\kovra-e2e\\blocked\\readme.txt\\");
+    e2e::InstallRun failed = e2e::Install(exe.c_str(), "C:\\kovra-e2e\\blocked");
+    ExpectAbandonedAfterAFullTimeline(failed);
+    EXPECT_EQ(std::vector<std::string>({ "readme.txt\\" }), fx::Tree("C:\\kovra-e2e\\blocked\\"));
+
+    const std::string target = "C:\\kovra-e2e\\game\\";
+    e2e::InstallRun run = e2e::Install(exe.c_str(), "C:\\kovra-e2e\\game");
+    ASSERT_TRUE(run.reachedProgress);
+    EXPECT_TRUE(CountsOneByOne(run));
+    EXPECT_EQ("Installation erfolgreich.", run.closingText);
+    EXPECT_EQ(ExpectedTree(entries), fx::Tree(target));
+    EXPECT_EQ("b", fx::ReadOr(target + "kovra.exe"));
+    EXPECT_EQ("f", fx::ReadOr(target + "readme.txt"));
+    std::vector<std::string> lines = LogLines(fx::ReadOr(target + "deinst.log"));
+    EXPECT_EQ(1 + 200 + 20000 + 5u, lines.size());
+}
+
 }  // namespace

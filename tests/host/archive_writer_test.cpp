@@ -1,6 +1,7 @@
 // The archive writer: what it writes is what the setup's reader reads, in
 // the order the setup relies on, and every input it must refuse is refused
 // with a message that names the problem.
+#include "engine/entry_name.h"
 #include "engine/resfile.h"
 #include "tests/resfile_readers.h"
 #include "tools/archive_writer.h"
@@ -97,6 +98,11 @@ TEST_F(ArchiveWriterTest, WritesWhatTheReaderReads)
     for (unsigned i = 0; i < 5; ++i) {
         std::string name = ResFileEntryName(r, i);
         EXPECT_EQ(expected, ResFileFindOffset(r, name.c_str())) << name;
+        // Taken by index, as the extraction takes it: the same data.
+        unsigned offset = 0, size = 0;
+        EXPECT_EQ(1, ResFileEntryData(r, i, &offset, &size)) << name;
+        EXPECT_EQ(expected, offset) << name;
+        EXPECT_EQ(ResFileFindSize(r, name.c_str()), size) << name;
         expected += ResFileFindSize(r, name.c_str());
     }
     struct stat st;
@@ -184,6 +190,13 @@ TEST_F(ArchiveWriterTest, RefusesBadFoldersAndFilesWithClearMessages)
     EXPECT_NE(std::string::npos, Refusal(root_).find("backslash"));
     unlink((root_ + "/a\\b.txt").c_str());
 
+    // Two folders deep: the setup would make two levels and log one.
+    Put("gfx/menu/a.bmp", "x");
+    EXPECT_NE(std::string::npos, Refusal(root_).find("'gfx\\menu\\a.bmp' lies 2 folders deep"));
+    unlink((root_ + "/gfx/menu/a.bmp").c_str());
+    rmdir((root_ + "/gfx/menu").c_str());
+    rmdir((root_ + "/gfx").c_str());
+
     EXPECT_EQ("", Refusal(root_));
 }
 
@@ -218,13 +231,15 @@ TEST_F(ArchiveWriterTest, RefusesNamesThatWindowsCannotHoldApart)
 
     for (const char* bad : {"a:b.txt", "what?.txt", "dir\\", "\\lead.txt", "a\\\\b.txt",
                             "trailing.", "space ", "con", "CON.txt", "gfx\\com1.bmp", "lpt9",
-                            "tab\there", "..\\escape.txt", ".\\here.txt", ""}) {
+                            "tab\there", "..\\escape.txt", ".\\here.txt", "", "com0.txt",
+                            "gfx\\COM\xB2.bmp", "CONIN$", "deinst.log", "TEMP.UNI", "temp.un_"}) {
         std::vector<ArchiveEntry> one = {ArchiveHeldEntry(bad, "")};
         EXPECT_EQ(0, ArchiveCheckEntries(one, error)) << bad;
     }
-    for (const char* good : {"console.txt", "com10.txt", "com.txt", "a.b.c", "x y.txt"}) {
+    for (const char* good : {"console.txt", "com10.txt", "com.txt", "a.b.c", "x y.txt", "sfx\\deinst.log"}) {
         std::vector<ArchiveEntry> one = {ArchiveHeldEntry(good, "")};
         EXPECT_EQ(1, ArchiveCheckEntries(one, error)) << good << ": " << error;
+        EXPECT_EQ(1, EntryNameInsideTarget(good)) << good;  // and the setup takes it
     }
 }
 

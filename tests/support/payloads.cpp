@@ -65,6 +65,12 @@ Bytes SzddLiterals(const Bytes& plain)
     return out;
 }
 
+void PutLE32(Bytes& out, unsigned int v)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back((char)(unsigned char)(v >> (8 * i)));
+}
+
 Bytes Filler(size_t size, unsigned int seed)
 {
     Bytes out(size, '\0');

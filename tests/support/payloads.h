@@ -31,6 +31,9 @@ Bytes Szdd(const Bytes& plain);
 // every compressed byte to stand for a known expanded one.
 Bytes SzddLiterals(const Bytes& plain);
 
+// Appends v as four bytes, least significant first, as archive fields are.
+void PutLE32(Bytes& out, unsigned int v);
+
 // Deterministic filler bytes, different for each seed.
 Bytes Filler(size_t size, unsigned int seed);
 

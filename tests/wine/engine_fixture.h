@@ -25,6 +25,23 @@
 
 namespace fx {
 
+// count one-byte entries laid out as a big game's payload: "uninst.exe" and
+// "kovra.exe", folders of 100 files each ("d000\\f00002.dat", ...), and
+// "readme.txt" last, at the top, where a test can block the final file.
+inline std::vector<Entry> OneByteEntries(unsigned int count)
+{
+    std::vector<Entry> entries;
+    for (unsigned int i = 0; i < count; ++i) {
+        char name[32];
+        if (i == 0 || i == 1 || i + 1 == count)
+            snprintf(name, sizeof name, "%s", i == 0 ? "uninst.exe" : i == 1 ? "kovra.exe" : "readme.txt");
+        else
+            snprintf(name, sizeof name, "d%03u\\f%05u.dat", (i - 2) / 100, i);
+        entries.push_back({ name, Bytes(1, (char)('a' + i % 26)) });
+    }
+    return entries;
+}
+
 // gSetup as start-up leaves it, with target as the target folder.
 inline void ResetState(const std::string& target)
 {
