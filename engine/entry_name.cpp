@@ -1,6 +1,7 @@
 // The archive is untrusted: a name such as "..\..\x" or "C:\x" would put a
 // file anywhere the user can write, and "COM1" or "con.txt" would send its
-// bytes to a device. Windows drops trailing dots and blanks from a path
+// bytes to a device, and "a\b\c" would make two folder levels of which the
+// log records one. Windows drops trailing dots and blanks from a path
 // part, so "... " works like ".." and is refused as well.
 #include "engine/entry_name.h"
 
@@ -18,28 +19,30 @@ static char FoldAscii(char c)
     return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c;
 }
 
-// Whether the part from part to end names a DOS device, whatever follows
-// its first dot: CON, PRN, AUX, NUL, COM1..COM9, LPT1..LPT9.
-static int IsDeviceName(const char* part, const char* end)
+// Compares the stem with a device name given in lower case.
+static int StemIs(const char* stem, size_t length, const char* device)
 {
-    const char* stem = part;
-    while (stem < end && *stem != '.')
+    size_t i = 0;
+    while (i < length && device[i] != '\0' && FoldAscii(stem[i]) == device[i])
+        ++i;
+    return i == length && device[i] == '\0';
+}
+
+int EntryPartIsDevice(const char* part, size_t length)
+{
+    size_t stem = 0;
+    while (stem < length && part[stem] != '.')
         ++stem;
-    while (stem > part && stem[-1] == ' ')
+    while (stem > 0 && part[stem - 1] == ' ')
         --stem;
-    size_t length = (size_t)(stem - part);
-    char lower[5] = { 0 };
-    if (length < 3 || length > 4)
-        return 0;
-    for (size_t i = 0; i < length; ++i)
-        lower[i] = FoldAscii(part[i]);
-    static const char* const plain[] = { "con", "prn", "aux", "nul" };
+    static const char* const plain[] = { "con", "prn", "aux", "nul", "conin$", "conout$" };
     for (unsigned int i = 0; i < sizeof plain / sizeof plain[0]; ++i)
-        if (length == 3 && lower[0] == plain[i][0] && lower[1] == plain[i][1] && lower[2] == plain[i][2])
+        if (StemIs(part, stem, plain[i]))
             return 1;
-    return length == 4 && ((lower[0] == 'c' && lower[1] == 'o' && lower[2] == 'm') ||
-                           (lower[0] == 'l' && lower[1] == 'p' && lower[2] == 't')) &&
-           lower[3] >= '1' && lower[3] <= '9';
+    if (stem != 4 || !(StemIs(part, 3, "com") || StemIs(part, 3, "lpt")))
+        return 0;
+    unsigned char digit = (unsigned char)part[3];
+    return (digit >= '0' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
 }
 
 int EntryNameInsideTarget(const char* name)
@@ -47,6 +50,7 @@ int EntryNameInsideTarget(const char* name)
     if (!name || name[0] == '\0')
         return 0;
     const char* part = name;
+    int folders = 0;
     for (;;) {
         const char* end = part;
         int onlyDots = 1;
@@ -57,10 +61,12 @@ int EntryNameInsideTarget(const char* name)
                 onlyDots = 0;
             ++end;
         }
-        if (end == part || onlyDots || IsDeviceName(part, end))
+        if (end == part || onlyDots || EntryPartIsDevice(part, (size_t)(end - part)))
             return 0;
         if (*end == '\0')
             return 1;
+        if (++folders > EntryMaxFolders)
+            return 0;
         part = end + 1;
     }
 }

@@ -67,11 +67,19 @@ static int OpenEntry(FILE* archive)
         !EntryNameInsideTarget(extraction.entryName) || EntryNameReserved(extraction.entryName))
         return FailExtraction(AbortFileCreate);
 
-    DWORD offset = ResFileFindOffset(extraction.archiveReader, extraction.entryName);
-    if (offset > 0x7FFFFFFF || fseek(archive, (long)offset, SEEK_SET) != 0)
+    // The entry's own offset and size, taken in directory order: a search by
+    // name from entry 0 for every entry costs the square of their number.
+    // The builder refuses a name twice, so both find the same entry. The
+    // data lie back to back, so the stream mostly stands there already, and
+    // a seek would throw its buffer away.
+    unsigned int offset, size;
+    if (!ResFileEntryData(extraction.archiveReader, (unsigned int)extraction.entryIndex, &offset, &size) ||
+        offset > 0x7FFFFFFF)
         return FailExtraction(AbortFileCreate);
-    extraction.entrySize = ResFileFindSize(extraction.archiveReader, extraction.entryName);
-    extraction.entryRemaining = extraction.entrySize;
+    if (ftell(archive) != (long)offset && fseek(archive, (long)offset, SEEK_SET) != 0)
+        return FailExtraction(AbortFileCreate);
+    extraction.entrySize = size;
+    extraction.entryRemaining = size;
 
     if (!CopyText(extraction.entryPath, sizeof extraction.entryPath, gSetup.targetPath) ||
         !AppendText(extraction.entryPath, sizeof extraction.entryPath, extraction.entryName))

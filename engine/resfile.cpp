@@ -1,5 +1,6 @@
 // The payload archive reader: each open archive is one record in a fixed
-// block with its directory in another, look-ups by linear scan from entry 0.
+// block with its directory in another; entries by index, or looked up by
+// name with a linear scan from entry 0.
 //
 // The archive is untrusted input: every read is checked for length, the
 // directory size is checked against the file before anything is allocated,
@@ -15,6 +16,7 @@ struct ResFileReader {
     FILE* stream;
     unsigned int count;
     unsigned char* directory;
+    unsigned long long fileSize;         // what ResFileEntryData checks against
     char nameCopy[ResFileNameSize + 1];  // ResFileEntryName's answer
 };
 
@@ -61,8 +63,10 @@ static int LoadDirectory(ResFileReader* reader, const char* path)
     // A count whose directory would not fit in 32 bits or in the file is
     // refused before its memory is asked for.
     unsigned long long directorySize = (unsigned long long)reader->count * ResFileEntrySize;
-    if (directorySize > 0xFFFFFFFFull || directorySize > BytesLeft(reader->stream))
+    unsigned long afterCount = BytesLeft(reader->stream);
+    if (directorySize > 0xFFFFFFFFull || directorySize > afterCount)
         return 0;
+    reader->fileSize = ResFileHeaderSize + 4ull + afterCount;
 
     reader->directoryMemory = GlobalAlloc(GMEM_FIXED, (size_t)directorySize);
     if (reader->directoryMemory)
@@ -122,6 +126,21 @@ const char* ResFileEntryName(ResFileReader* reader, unsigned int index)
     memcpy(reader->nameCopy, reader->directory + (size_t)index * ResFileEntrySize, ResFileNameSize);
     reader->nameCopy[ResFileNameSize] = '\0';
     return reader->nameCopy;
+}
+
+int ResFileEntryData(ResFileReader* reader, unsigned int index, unsigned int* offset, unsigned int* size)
+{
+    if (!reader || index >= reader->count)
+        return 0;
+    const unsigned char* entry = reader->directory + (size_t)index * ResFileEntrySize;
+    unsigned int at = ReadLE32(entry + ResFileNameSize);
+    unsigned int bytes = ReadLE32(entry + ResFileNameSize + 4);
+    unsigned long long dataStart = ResFileHeaderSize + 4ull + (unsigned long long)reader->count * ResFileEntrySize;
+    if (at < dataStart || (unsigned long long)at + bytes > reader->fileSize)
+        return 0;
+    *offset = at;
+    *size = bytes;
+    return 1;
 }
 
 static unsigned char FoldAscii(unsigned char c)

@@ -28,6 +28,11 @@ unsigned int ResFileCount(ResFileReader* reader);
 // a copy held by the reader, valid until the next call; a field without a
 // zero byte gives its 128 bytes. An index out of range gives "".
 const char* ResFileEntryName(ResFileReader* reader, unsigned int index);
+// Offset and size of directory entry index, as the directory gives them:
+// 1 when its data lie between the end of the directory and the end of the
+// file, 0 (offset and size untouched) when a read of them would leave that
+// span or the index is out of range.
+int ResFileEntryData(ResFileReader* reader, unsigned int index, unsigned int* offset, unsigned int* size);
 // Offset and size of the first entry whose name matches without regard to
 // ASCII case (A-Z only; other bytes must be equal); 0 when none does. Each
 // look-up scans from entry 0.

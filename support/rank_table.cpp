@@ -78,6 +78,19 @@ static void ScrambleByPosition(unsigned char* block, size_t size)
         block[i] ^= (unsigned char)i;
 }
 
+// Whether every row's name field in block holds its zero: GetRankName hands
+// out the field as a string, and a file is anyone's to edit.
+static int NamesEnd(const RankTableSlot* table, const unsigned char* block)
+{
+    size_t rowSize = RowSize(table);
+    for (int row = 0; row < table->rowCount; ++row) {
+        const unsigned char* name = block + (size_t)row * rowSize + 4;
+        if (!memchr(name, 0, (size_t)table->nameWidth))
+            return 0;
+    }
+    return 1;
+}
+
 int InitRankTables()
 {
     for (int i = 0; i < RankTableSlotCount; ++i) {
@@ -220,8 +233,10 @@ int LoadRankTable(int slot, const char* path)
     int loaded = scratch && got == size;
     if (loaded) {
         ScrambleByPosition(scratch, size);
-        memcpy(table->data, scratch, size);
+        loaded = NamesEnd(table, scratch);
     }
+    if (loaded)
+        memcpy(table->data, scratch, size);
     if (scratch)
         GlobalUnlock(scratchMemory);
     if (scratchMemory)

@@ -66,7 +66,8 @@ int InsertRankRow(int slot, int score, const char* name, const void* extra);
 
 // 1 when the file was opened and held a whole table; then the table is the
 // file's first rowCount rows. 0, the table unchanged, when the file cannot
-// be read or is shorter than the table.
+// be read, is shorter than the table, or has a row whose name field holds no
+// zero byte.
 int LoadRankTable(int slot, const char* path);
 // 1 when the whole table was written to path (created or truncated). The
 // table in memory is unchanged either way.

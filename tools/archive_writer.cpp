@@ -4,6 +4,8 @@
 // both a file and a folder, would silently overwrite each other there.
 #include "tools/archive_writer.h"
 
+#include "engine/entry_name.h"
+
 #include <dirent.h>
 #include <errno.h>
 #include <string.h>
@@ -11,6 +13,13 @@
 
 #include <algorithm>
 #include <map>
+
+// The Windows tests build this writer too; folders collected there hold no
+// symbolic links to look through.
+#ifdef _WIN32
+#define lstat stat
+#define S_ISLNK(mode) 0
+#endif
 
 namespace {
 
@@ -92,13 +101,8 @@ const char* PartProblem(const std::string& part)
     char last = part[part.size() - 1];
     if (last == '.' || last == ' ')
         return "ends a folder or file name with a dot or a space, which Windows drops";
-    std::string stem = ArchiveFoldName(part.substr(0, part.find('.')));
-    static const char* const devices[] = {"con", "prn", "aux", "nul"};
-    for (const char* d : devices)
-        if (stem == d)
-            return "uses a device name that Windows reserves";
-    if (stem.size() == 4 && (stem.compare(0, 3, "com") == 0 || stem.compare(0, 3, "lpt") == 0) &&
-        stem[3] >= '1' && stem[3] <= '9')
+    // The setup's own list, so that the two never disagree.
+    if (EntryPartIsDevice(part.data(), part.size()))
         return "uses a device name that Windows reserves";
     return 0;
 }
@@ -327,6 +331,18 @@ int ArchiveCheckEntries(const std::vector<ArchiveEntry>& entries, std::string& e
                 error = "name " + Quoted(e.name) + " " + problem;
                 return 0;
             }
+        }
+        // The setup makes and logs one folder level for a file, and keeps
+        // its log and archive in the target folder under these names.
+        if (parts.size() > 1 + (size_t)EntryMaxFolders) {
+            error = "name " + Quoted(e.name) + " lies " + std::to_string(parts.size() - 1) +
+                    " folders deep; the setup takes files at most " +
+                    std::to_string((int)EntryMaxFolders) + " folder below the target folder";
+            return 0;
+        }
+        if (EntryNameReserved(e.name.c_str())) {
+            error = "name " + Quoted(e.name) + " is a file that the setup itself writes in the target folder";
+            return 0;
         }
         std::string folded = ArchiveFoldName(e.name);
         std::pair<std::map<std::string, const ArchiveEntry*>::iterator, bool> added =

@@ -39,8 +39,9 @@ int ArchiveCollectFolder(const std::string& folder, std::vector<ArchiveEntry>& e
 void ArchiveSortEntries(std::vector<ArchiveEntry>& entries);
 
 // Refuses names that are empty, longer than 127 characters, not usable as
-// Windows file names, or equal to another without regard to case, and an
-// archive that would exceed 4 GiB - 1 bytes.
+// Windows file names, more than one folder deep, equal to another without
+// regard to case, or those of the setup's own files in the target folder
+// (engine/entry_name.h), and an archive that would exceed 4 GiB - 1 bytes.
 int ArchiveCheckEntries(const std::vector<ArchiveEntry>& entries, std::string& error);
 
 // Size of the archive that the entries make.

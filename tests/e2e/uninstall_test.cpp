@@ -98,9 +98,9 @@ std::string AnswerBox(const char* caption, int button)
     HWND box = WaitBox(caption);
     if (!box)
         return "<no box>";
-    std::string text = ui::Text(box, 0xFFFF);
+    std::string text = fx::Text(box, 0xFFFF);
     PostMessageA(box, WM_COMMAND, button, 0);
-    ui::WaitGone(box);
+    fx::WaitGone(box);
     return text;
 }
 
@@ -126,7 +126,7 @@ bool CopiesMarkedForDeletion()
     marks += fx::ReadOr(std::string(windows) + "\\wininit.ini", "");
     CharUpperBuffA(&marks[0], (DWORD)marks.size());
     int copies = 0;
-    for (std::string name : ui::ListTree(temp)) {
+    for (std::string name : fx::ListTree(temp, fx::TreePlain)) {
         if (name.compare(0, 3, "kvu") != 0)
             continue;
         ++copies;
@@ -170,7 +170,7 @@ protected:
                                                    { "data\\level1.dat", fx::Filler(20000, 2) },
                                                    { "data\\level2.dat", fx::Filler(9000, 3) } }));
         CreateDirectoryA("C:\\kovra-un-setup", NULL);
-        copied = ui::CopyWithPayload(KOVRA_SETUP_EXE, Setup, payload.data(), (DWORD)payload.size());
+        copied = fx::CopyWithPayload(KOVRA_SETUP_EXE, Setup, payload.data(), (DWORD)payload.size());
         // This test itself keeps the prefix's version, whatever the case sets.
         HKEY key;
         char self[MAX_PATH];
@@ -236,16 +236,16 @@ TEST_P(Uninstall, RemovesWhatSetupMade)
         fx::WriteWhole(game + "deinst.log", log);
     }
 
-    ui::App app;
+    fx::App app;
     if (c.start == ViaUninstallList)
-        ASSERT_TRUE(ui::Launch("C:\\windows\\system32\\uninstaller.exe", &app, NULL, "--remove ZKKovraRendoCup_V1"));
+        ASSERT_TRUE(fx::Launch("C:\\windows\\system32\\uninstaller.exe", &app, NULL, "--remove ZKKovraRendoCup_V1"));
     else
-        ASSERT_TRUE(ui::Launch((game + "uninst.exe").c_str(), &app, game.c_str(), c.start == Silent ? "/s" : NULL));
+        ASSERT_TRUE(fx::Launch((game + "uninst.exe").c_str(), &app, game.c_str(), c.start == Silent ? "/s" : NULL));
     if (c.answer)
         EXPECT_EQ(Question, AnswerBox(Caption, c.answer));
     if (c.closing)
         EXPECT_EQ(c.closing, AnswerBox(Caption, IDOK));
-    int code = ui::WaitExit(&app, 30000);
+    int code = fx::WaitExit(&app, 30000);
     if (c.exitCode >= 0)
         EXPECT_EQ(c.exitCode, code);
 
@@ -281,19 +281,19 @@ TEST_F(UninstallFixture, AKilledInstallIsUndoneAndTheFolderTakenAgain)
     ASSERT_TRUE(fx::Exists(game + "temp.uni"));
     ASSERT_EQ(std::string::npos, fx::ReadOr(game + "deinst.log").find("PN "));
 
-    ui::App app;
+    fx::App app;
     LARGE_INTEGER start;
     QueryPerformanceCounter(&start);
-    ASSERT_TRUE(ui::Launch((game + "uninst.exe").c_str(), &app, NULL, "/S"));
-    EXPECT_EQ(0, ui::WaitExit(&app, 30000));
+    ASSERT_TRUE(fx::Launch((game + "uninst.exe").c_str(), &app, NULL, "/S"));
+    EXPECT_EQ(0, fx::WaitExit(&app, 30000));
     double exited = e2e::MsSince(start);
     EXPECT_TRUE(Becomes(before, NULL)) << ::testing::PrintToString(Snapshot(NULL));
     double gone = e2e::MsSince(start);
 
     ASSERT_EQ("Installation erfolgreich.", e2e::Install(KOVRA_SETUP_EXE, Target).closingText);
     QueryPerformanceCounter(&start);
-    ASSERT_TRUE(ui::Launch((game + "uninst.exe").c_str(), &app, NULL, "/S"));
-    EXPECT_EQ(0, ui::WaitExit(&app, 30000));
+    ASSERT_TRUE(fx::Launch((game + "uninst.exe").c_str(), &app, NULL, "/S"));
+    EXPECT_EQ(0, fx::WaitExit(&app, 30000));
     double fullExited = e2e::MsSince(start);
     EXPECT_TRUE(Becomes(before, NULL)) << ::testing::PrintToString(Snapshot(NULL));
     double fullGone = e2e::MsSince(start);

@@ -1,10 +1,14 @@
 // Fuzzes reading a log back: any bytes, read line by line, split, and parsed
-// as an ID and an IN record, with guard bytes after every buffer.
+// as an ID and an IN record, with guard bytes after every buffer; and walked
+// back from the end as the rollback walks it.
 #include "integration/install_log.h"
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+
+#include <string>
+#include <vector>
 
 enum { Guard = 16, Levels = 120 };
 
@@ -46,5 +50,29 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size)
             CheckGuard((unsigned char*)fields[f] + 40);
     }
     fclose(stream);
+
+    // The rollback reads the log once and walks it back: the same pieces as
+    // the forward reader, last first, over the bytes with CR LF made LF.
+    std::vector<char> text(data, data + size);
+    size_t joined = LogJoinLineEnds(text.data(), text.size());
+    if (joined > size)
+        abort();
+    std::vector<std::string> forward;
+    FILE* again = joined ? fmemopen(text.data(), joined, "rb") : NULL;
+    if (again) {
+        while (LogReadLine(again, line))
+            forward.push_back(line);
+        fclose(again);
+    }
+    size_t end = joined;
+    size_t pieces = 0;
+    while (LogPreviousLine(text.data(), &end, argument, LogLineCapacity)) {
+        CheckGuard((unsigned char*)argument + LogLineCapacity);
+        if (pieces >= forward.size() || forward[forward.size() - 1 - pieces] != argument)
+            abort();
+        ++pieces;
+    }
+    if (pieces != forward.size() || end != 0)
+        abort();
     return 0;
 }

@@ -1,6 +1,7 @@
 // The setup's archive reader on arbitrary files: the open, every look-up and
-// the reads of each entry's data as the extraction makes them must stay
-// within their buffers, and what the reader answers must be consistent.
+// the reads of each entry's data as the extraction makes them (in directory
+// order, each at its own offset) must stay within their buffers and the
+// file, and what the reader answers must be consistent.
 #include "engine/resfile.h"
 
 #include <stdint.h>
@@ -60,6 +61,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
     }
     if (ResFileEntryName(r, count)[0] != 0)
+        abort();
+
+    // The entries in directory order, as the extraction takes them: what the
+    // reader lets through lies after the directory and inside the file, and
+    // reads there in chunks of the copy buffer never come up short.
+    uint64_t dataStart = 27 + (uint64_t)count * 136;
+    for (unsigned i = 0; i < count && i < 64; ++i) {
+        unsigned offset = 1, bytes = 2;
+        if (!ResFileEntryData(r, i, &offset, &bytes)) {
+            if (offset != 1 || bytes != 2)
+                abort();  // a refusal leaves the answers alone
+            continue;
+        }
+        if (offset < dataStart || (uint64_t)offset + bytes > size)
+            abort();
+        if (ftell(stream) != (long)offset && fseek(stream, (long)offset, SEEK_SET) != 0)
+            abort();
+        for (unsigned left = bytes; left > 0;) {
+            size_t chunk = left < sizeof(buffer) ? left : sizeof(buffer);
+            if (fread(buffer, 1, chunk, stream) != chunk)
+                abort();
+            left -= (unsigned)chunk;
+        }
+    }
+    unsigned offset, bytes;
+    if (ResFileEntryData(r, count, &offset, &bytes))
         abort();
     ResFileFindOffset(r, "uninst.exe");
     ResFileFindSize(r, "KOVRA.EXE");

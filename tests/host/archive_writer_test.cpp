@@ -1,9 +1,11 @@
 // The archive writer: what it writes is what the setup's reader reads, in
 // the order the setup relies on, and every input it must refuse is refused
 // with a message that names the problem.
+#include "engine/entry_name.h"
 #include "engine/resfile.h"
 #include "tests/resfile_readers.h"
 #include "tools/archive_writer.h"
+#include "tests/file_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -46,12 +48,7 @@ protected:
         for (size_t slash = path.find('/', root_.size() + 1); slash != std::string::npos;
              slash = path.find('/', slash + 1))
             mkdir(path.substr(0, slash).c_str(), 0755);
-        FILE* f = fopen(path.c_str(), "wb");
-        EXPECT_TRUE(f != 0) << path;
-        if (f) {
-            fwrite(data.data(), 1, data.size(), f);
-            fclose(f);
-        }
+        EXPECT_TRUE(WriteWhole(path, data)) << path;
         return path;
     }
     // Collects, sorts, checks; the error when any step refuses.
@@ -101,6 +98,11 @@ TEST_F(ArchiveWriterTest, WritesWhatTheReaderReads)
     for (unsigned i = 0; i < 5; ++i) {
         std::string name = ResFileEntryName(r, i);
         EXPECT_EQ(expected, ResFileFindOffset(r, name.c_str())) << name;
+        // Taken by index, as the extraction takes it: the same data.
+        unsigned offset = 0, size = 0;
+        EXPECT_EQ(1, ResFileEntryData(r, i, &offset, &size)) << name;
+        EXPECT_EQ(expected, offset) << name;
+        EXPECT_EQ(ResFileFindSize(r, name.c_str()), size) << name;
         expected += ResFileFindSize(r, name.c_str());
     }
     struct stat st;
@@ -117,20 +119,15 @@ TEST_F(ArchiveWriterTest, WritesWhatTheReaderReads)
     // The same archive from held data, byte for byte.
     std::vector<ArchiveEntry> held;
     for (const ArchiveEntry& e : entries) {
-        FILE* in = fopen(e.hostPath.c_str(), "rb");
-        std::string data((size_t)e.size, '\0');
-        if (e.size)
-            ASSERT_EQ(e.size, fread(&data[0], 1, data.size(), in));
-        fclose(in);
+        std::string data;
+        ASSERT_TRUE(ReadWhole(e.hostPath, data));
+        ASSERT_EQ(e.size, data.size());
         held.push_back(ArchiveHeldEntry(e.name, data));
     }
     std::vector<unsigned char> memory;
     ASSERT_EQ(1, ArchiveWriteMemory(held, memory, error));
-    FILE* again = fopen(path.c_str(), "rb");
-    std::vector<unsigned char> file(memory.size() + 1);
-    EXPECT_EQ(memory.size(), fread(file.data(), 1, file.size(), again));
-    fclose(again);
-    file.resize(memory.size());
+    std::vector<unsigned char> file;
+    ASSERT_TRUE(ReadWhole(path, file));
     EXPECT_EQ(memory, file);
     unlink(path.c_str());
 }
@@ -193,6 +190,13 @@ TEST_F(ArchiveWriterTest, RefusesBadFoldersAndFilesWithClearMessages)
     EXPECT_NE(std::string::npos, Refusal(root_).find("backslash"));
     unlink((root_ + "/a\\b.txt").c_str());
 
+    // Two folders deep: the setup would make two levels and log one.
+    Put("gfx/menu/a.bmp", "x");
+    EXPECT_NE(std::string::npos, Refusal(root_).find("'gfx\\menu\\a.bmp' lies 2 folders deep"));
+    unlink((root_ + "/gfx/menu/a.bmp").c_str());
+    rmdir((root_ + "/gfx/menu").c_str());
+    rmdir((root_ + "/gfx").c_str());
+
     EXPECT_EQ("", Refusal(root_));
 }
 
@@ -227,13 +231,15 @@ TEST_F(ArchiveWriterTest, RefusesNamesThatWindowsCannotHoldApart)
 
     for (const char* bad : {"a:b.txt", "what?.txt", "dir\\", "\\lead.txt", "a\\\\b.txt",
                             "trailing.", "space ", "con", "CON.txt", "gfx\\com1.bmp", "lpt9",
-                            "tab\there", "..\\escape.txt", ".\\here.txt", ""}) {
+                            "tab\there", "..\\escape.txt", ".\\here.txt", "", "com0.txt",
+                            "gfx\\COM\xB2.bmp", "CONIN$", "deinst.log", "TEMP.UNI", "temp.un_"}) {
         std::vector<ArchiveEntry> one = {ArchiveHeldEntry(bad, "")};
         EXPECT_EQ(0, ArchiveCheckEntries(one, error)) << bad;
     }
-    for (const char* good : {"console.txt", "com10.txt", "com.txt", "a.b.c", "x y.txt"}) {
+    for (const char* good : {"console.txt", "com10.txt", "com.txt", "a.b.c", "x y.txt", "sfx\\deinst.log"}) {
         std::vector<ArchiveEntry> one = {ArchiveHeldEntry(good, "")};
         EXPECT_EQ(1, ArchiveCheckEntries(one, error)) << good << ": " << error;
+        EXPECT_EQ(1, EntryNameInsideTarget(good)) << good;  // and the setup takes it
     }
 }
 

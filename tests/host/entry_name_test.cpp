@@ -20,8 +20,14 @@ static void ExpectReserved(int expected, std::initializer_list<const char*> name
 
 TEST(EntryNameInsideTarget, PlainNamesAndOneSubFolderPass)
 {
-    ExpectInside(1, {"kovra.exe", "sfx\\a.wav", "a\\b\\c d.txt", "..a", "a..\\.b",
+    ExpectInside(1, {"kovra.exe", "sfx\\a.wav", "a\\c d.txt", "..a", "a..\\.b",
         "\xFC" "ber.txt"});
+}
+
+// The extraction makes, and the log records, one folder level for a file.
+TEST(EntryNameInsideTarget, NamesMoreThanOneFolderDeepAreRefused)
+{
+    ExpectInside(0, {"a\\b\\c d.txt", "a/b/c", "a\\b/c", "sfx\\sub\\a.wav"});
 }
 
 TEST(EntryNameInsideTarget, ParentPartsAreRefusedWithEitherSeparator)
@@ -38,10 +44,15 @@ TEST(EntryNameInsideTarget, RootsDrivesStreamsAndEmptyPartsAreRefused)
         "C:\\evil.txt", "C:evil.txt", "sfx\\a.wav:stream", "sfx\\\\a.wav", "sfx\\"});
 }
 
+// Every name Windows gives to a device, in either part, with an extension
+// or trailing blanks, and the names beside them that are plain files.
 TEST(EntryNameInsideTarget, DeviceNamesAreRefusedInAnyPart)
 {
-    ExpectInside(0, {"CON", "con.txt", "sfx\\Nul", "aux \\a.wav", "COM1", "lpt9.dat"});
-    ExpectInside(1, {"com0", "com10", "console.txt", "icon.bmp", "nul_\\x"});
+    ExpectInside(0, {"CON", "con.txt", "sfx\\Nul", "aux \\a.wav", "COM1", "lpt9.dat", "prn.a.b",
+        "com0", "LPT0.txt", "COM\xB9", "com\xB2.dat", "lpt\xB3", "sfx\\LPT\xB9 .x",
+        "CONIN$", "conout$.log", "sfx\\ConOut$ ", "conin$ .txt"});
+    ExpectInside(1, {"com10", "console.txt", "icon.bmp", "nul_\\x", "com\xB4", "lpt\xBC",
+        "conin", "conout", "conin$$", "xconout$", "com", "lpt.txt"});
 }
 
 TEST(EntryNameReserved, SetupsOwnFilesInTheTargetAreReserved)

@@ -234,6 +234,15 @@ TEST_F(RankTableTest, AShortOrMissingFileLeavesTheTableAsItWas)
     EXPECT_EQ(other, Block(12));
     EXPECT_EQ(0, LoadRankTable(12, TempPath("missing").c_str()));
     EXPECT_EQ(other, Block(12));
+
+    // The last row's name field all letters: GetRankName would run past the block.
+    std::string unended = whole;
+    size_t last = 2 * (4 + 8 + 2) + 4;
+    for (size_t i = last; i < last + 8; ++i)
+        unended[i] = (char)('x' ^ (unsigned char)i);
+    WriteAll(path, unended);
+    EXPECT_EQ(0, LoadRankTable(12, path.c_str()));
+    EXPECT_EQ(other, Block(12));
 }
 
 TEST_F(RankTableTest, SlotsOutsideTheRangeAreRefusedEverywhere)

@@ -207,7 +207,7 @@ TEST_F(Extraction, NamesThatLeaveTheTargetAreRefusedBeforeAnythingIsCreated)
         "..\\evil.txt", "sfx\\..\\..\\evil.txt", "sfx/../../evil.txt", "\\evil.txt",  "C:\\evil.txt",
         "C:evil.txt",   "ok.txt:evil",           "sfx\\\\evil.txt",    "evil\\",      "",
         ".",            "...\\evil.txt",       "DEINST.LOG",          "temp.uni.",   "COM1",
-        "sfx\\nul.wav",
+        "sfx\\nul.wav", "a\\b\\c.txt", "sfx\\sub\\x.wav", "lpt\xB9.txt", "conout$",
     };
     for (const char* name : names) {
         SCOPED_TRACE(name);
@@ -216,7 +216,7 @@ TEST_F(Extraction, NamesThatLeaveTheTargetAreRefusedBeforeAnythingIsCreated)
         fx::ResetState(target);
         ASSERT_EQ(1, LogCreate());
         CopyText(gSetup.expansion.archivePath, sizeof gSetup.expansion.archivePath, (target + "temp.uni").c_str());
-        Expanded(fx::Archive({ { "ok.txt", "1" }, { name, fx::Filler(339, 1) } }));
+        Expanded(fx::ArchiveAnyNames({ { "ok.txt", "1" }, { name, fx::Filler(339, 1) } }));
         EXPECT_EQ(62, ExtractAll());
         EXPECT_EQ(AbortFileCreate, gSetup.abortCode);
         EXPECT_EQ("NC ok.txt\r\n", Log());
@@ -255,16 +255,41 @@ TEST_F(Extraction, SizesBeyondTheDataLeaveNoFileQuietlyShort)
     EXPECT_EQ(1, gSetup.expansion.archivePresent);
 }
 
-TEST_F(Extraction, DataMissingFromTheFileIsAShortRead)
+// Each entry's data as its own directory entry places them: data that lie
+// in the header or the directory, or past the end of the file, are refused
+// before the entry's file is made.
+TEST_F(Extraction, DataOutsideTheFileAreRefusedBeforeTheirFileIsMade)
 {
     // The entry claims 3,400 bytes and so does the expanded size; the file
     // holds 1,000 of them.
     Bytes archive = fx::Archive({ { "a", fx::Filler(3400, 1) } });
     archive.resize(archive.size() - 2400);
     Expanded(archive, (DWORD)archive.size() + 2400);
-    EXPECT_EQ(72, ExtractAll());
+    EXPECT_EQ(62, ExtractAll());
     EXPECT_EQ(AbortFileCreate, gSetup.abortCode);
-    EXPECT_EQ("NC a\r\n", Log());
+    EXPECT_EQ("", Log());
+    EXPECT_FALSE(fx::Exists(target + "a"));
+
+    const unsigned int placements[][2] = { { 0, 340 }, { 27 + 136, 1 }, { 0xFFFFFFF0u, 0x20 },
+                                           { 27 + 2 * 136 + 340, 1 } };
+    for (const auto& place : placements) {
+        SCOPED_TRACE(place[0]);
+        fx::CloseAll();
+        target = fx::Fresh("extraction");
+        fx::ResetState(target);
+        ASSERT_EQ(1, LogCreate());
+        CopyText(gSetup.expansion.archivePath, sizeof gSetup.expansion.archivePath, (target + "temp.uni").c_str());
+        Bytes bad = fx::Archive({ { "ok.txt", fx::Filler(340, 1) }, { "b.txt", "" } });
+        Bytes fields;
+        fx::PutLE32(fields, place[0]);
+        fx::PutLE32(fields, place[1]);
+        bad.replace(27 + 136 + 128, 8, fields);
+        Expanded(bad);
+        EXPECT_EQ(ExtractLastStep, ExtractAll());
+        EXPECT_EQ(AbortFileCreate, gSetup.abortCode);
+        EXPECT_EQ("NC ok.txt\r\n", Log());
+        EXPECT_FALSE(fx::Exists(target + "b.txt"));
+    }
 }
 
 TEST_F(Extraction, AnArchiveThatCannotBeDeletedIsNoAbort)
