@@ -17,7 +17,7 @@ enum {
 };
 
 #ifdef _WIN32
-// Builds gSetup.log.logPath (targetPath + "deinst.log") and creates the log
+// Builds gSetup.log.logPath (targetPath + LOG_FILE_NAME) and creates the log
 // in mode "wt", emptying an older one. Returns 1 with the log open and
 // logOpened set, 0 when the file cannot be created (logOpened stays 0).
 int LogCreate();
