@@ -17,12 +17,17 @@ file(GLOB KOVRA_CORE_SOURCES CONFIGURE_DEPENDS
     ${CMAKE_SOURCE_DIR}/engine/*.cpp
     ${CMAKE_SOURCE_DIR}/integration/*.cpp
     ${CMAKE_SOURCE_DIR}/support/*.cpp)
-list(REMOVE_ITEM KOVRA_CORE_SOURCES ${CMAKE_SOURCE_DIR}/setup/main.cpp)
+# The programs' own memory and string routines stand in for the C runtime's;
+# the test programs keep the runtime.
+set(KOVRA_CRT_ROUTINES ${CMAKE_SOURCE_DIR}/support/crt_routines.cpp)
+list(REMOVE_ITEM KOVRA_CORE_SOURCES ${CMAKE_SOURCE_DIR}/setup/main.cpp ${KOVRA_CRT_ROUTINES})
 
+# LZ32 and COMCTL32 are not imported: setup/system_dlls.cpp loads them from
+# the system folder at run time.
 add_library(kovra_core STATIC ${KOVRA_CORE_SOURCES})
 target_include_directories(kovra_core PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources)
 target_compile_options(kovra_core PRIVATE ${KOVRA_WIN_FLAGS})
-target_link_libraries(kovra_core PUBLIC comctl32 ole32 uuid lz32 shell32 advapi32 gdi32 user32 kernel32)
+target_link_libraries(kovra_core PUBLIC ole32 uuid shell32 advapi32 gdi32 user32 kernel32)
 
 # The payload resource is generated so that windres picks up whichever file was built.
 file(TO_CMAKE_PATH "${KOVRA_PAYLOAD}" KOVRA_PAYLOAD_PATH)
@@ -33,22 +38,40 @@ set_source_files_properties(${CMAKE_BINARY_DIR}/payload.rc PROPERTIES OBJECT_DEP
 file(GLOB KOVRA_RC_DEPS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/setup.rc PROPERTIES OBJECT_DEPENDS "${KOVRA_RC_DEPS}")
 
-# The setup starts in its own WinMainCRTStartup (setup/main.cpp). A fixed
-# image base needs no relocation table: Windows 95 ignores it anyway.
-set(KOVRA_EXE_LINK_FLAGS -static -s -nostartfiles -Wl,-e,_WinMainCRTStartup -Wl,--gc-sections
-    -Wl,--subsystem,windows:4.0 -Wl,--disable-dynamicbase,--disable-reloc-section)
+# The setup starts in its own WinMainCRTStartup (setup/main.cpp) and links no
+# C runtime at all (-nostdlib: a stray runtime call fails the link instead of
+# importing msvcrt.dll); libgcc stays for the compiler's own helpers. Dynamic
+# base with its relocation table and NX for ASLR and DEP, which Windows 95
+# ignores. No time stamp, so that two builds of one commit are the same bytes.
+set(KOVRA_EXE_LINK_FLAGS -static -s -nostdlib -Wl,-e,_WinMainCRTStartup -Wl,--gc-sections
+    -Wl,--subsystem,windows:4.0 -Wl,--dynamicbase,--nxcompat,--enable-reloc-section
+    -Wl,--no-insert-timestamp)
 
-add_executable(setup WIN32 setup/main.cpp resources/setup.rc ${CMAKE_BINARY_DIR}/payload.rc)
-target_compile_options(setup PRIVATE ${KOVRA_WIN_FLAGS})
-target_link_libraries(setup PRIVATE kovra_core)
-target_link_options(setup PRIVATE ${KOVRA_EXE_LINK_FLAGS})
+function(kovra_windows_program name)
+    add_executable(${name} WIN32 ${ARGN} ${KOVRA_CRT_ROUTINES})
+    target_compile_options(${name} PRIVATE ${KOVRA_WIN_FLAGS})
+    target_link_libraries(${name} PRIVATE kovra_core gcc)
+    target_link_options(${name} PRIVATE ${KOVRA_EXE_LINK_FLAGS})
+endfunction()
 
+kovra_windows_program(setup setup/main.cpp resources/setup.rc ${CMAKE_BINARY_DIR}/payload.rc)
 # setup.exe without its payload, for the size figure and as the base of broken copies.
-add_executable(setup_nopayload WIN32 setup/main.cpp resources/setup.rc)
-target_compile_options(setup_nopayload PRIVATE ${KOVRA_WIN_FLAGS})
-target_link_libraries(setup_nopayload PRIVATE kovra_core)
-target_link_options(setup_nopayload PRIVATE ${KOVRA_EXE_LINK_FLAGS})
+kovra_windows_program(setup_nopayload setup/main.cpp resources/setup.rc)
 
 include(cmake/wine_tests.cmake)
 
-add_test(NAME setup.imports COMMAND ${CMAKE_SOURCE_DIR}/tests/check-imports.sh $<TARGET_FILE:setup>)
+# Every Windows program the project ships passes the same check: system DLLs
+# only, GUI 4.0, ASLR and NX, no time stamp.
+function(kovra_check_program target)
+    add_test(NAME ${target}.imports COMMAND ${CMAKE_SOURCE_DIR}/tests/check-imports.sh $<TARGET_FILE:${target}>)
+endfunction()
+kovra_check_program(setup)
+kovra_check_program(setup_nopayload)
+
+# Two clean builds of the setup give the same bytes (and the payload made
+# again from scratch the same payload). The host tools sit beside the payload
+# that scripts/build.sh passes in.
+get_filename_component(KOVRA_HOST_TOOLS "${KOVRA_PAYLOAD}/../../tools" ABSOLUTE)
+add_test(NAME build.reproducible COMMAND ${CMAKE_SOURCE_DIR}/tests/reproducible-build.sh
+    ${CMAKE_SOURCE_DIR} ${KOVRA_PAYLOAD} ${KOVRA_HOST_TOOLS})
+set_tests_properties(build.reproducible PROPERTIES TIMEOUT 900)

@@ -1,18 +1,18 @@
 // Steps 20 to 60: temp.un_ expanded through the platform's LZ32 into
 // temp.uni, forty slices moved through copyBuffer 10,000 bytes at a time.
 #include <windows.h>
-#include <lzexpand.h>
-#include <stdio.h>
 
 #include "engine/stages.h"
 #include "setup/setup_state.h"
+#include "setup/system_dlls.h"
 #include "support/bounded.h"
+#include "support/stream.h"
 
 static int FailExpansion(int code)
 {
-    LZClose(gSetup.lzHandle);
+    LzClose(gSetup.lzHandle);
     gSetup.lzHandle = 0;
-    fclose(gSetup.archiveOut);
+    StreamClose(gSetup.archiveOut);
     gSetup.archiveOut = NULL;
     gSetup.abortCode = code;
     return 0;
@@ -28,24 +28,24 @@ int OpenExpansion()
 
     // Every LZERROR_* value is negative; none of them is a handle to read.
     OFSTRUCT scratch;
-    gSetup.lzHandle = LZOpenFileA(gSetup.stagedPath, &scratch, OF_READ);
+    gSetup.lzHandle = LzOpenFile(gSetup.stagedPath, &scratch, OF_READ);
     if (gSetup.lzHandle < 0) {
         gSetup.lzHandle = 0;
         gSetup.abortCode = AbortExpandOpen;
         return 0;
     }
 
-    gSetup.archiveOut = fopen(gSetup.archivePath, "wb");
+    gSetup.archiveOut = StreamOpen(gSetup.archivePath, StreamWriteBinary);
     if (!gSetup.archiveOut) {
-        LZClose(gSetup.lzHandle);
+        LzClose(gSetup.lzHandle);
         gSetup.lzHandle = 0;
         gSetup.abortCode = AbortArchiveCreate;
         return 0;
     }
     gSetup.archivePresent = 1;
 
-    LONG size = LZSeek(gSetup.lzHandle, 0, 2);
-    if (size < 0 || LZSeek(gSetup.lzHandle, 0, 0) != 0)
+    LONG size = LzSeek(gSetup.lzHandle, 0, 2);
+    if (size < 0 || LzSeek(gSetup.lzHandle, 0, 0) != 0)
         return FailExpansion(AbortExpandRead);
     gSetup.expandedSize = (DWORD)size;
     gSetup.expandRemaining = (DWORD)size;
@@ -62,10 +62,10 @@ int ExpandSlice(int step)
     DWORD left = slice;
     do {
         DWORD chunk = left < (DWORD)CopyBufferSize ? left : (DWORD)CopyBufferSize;
-        INT got = LZRead(gSetup.lzHandle, (LPSTR)gSetup.copyBuffer, (INT)chunk);
+        INT got = LzRead(gSetup.lzHandle, (LPSTR)gSetup.copyBuffer, (INT)chunk);
         if (got != (INT)chunk)
             return FailExpansion(AbortExpandRead);
-        if (fwrite(gSetup.copyBuffer, 1, chunk, gSetup.archiveOut) != chunk)
+        if (!StreamWrite(gSetup.archiveOut, gSetup.copyBuffer, chunk))
             return FailExpansion(AbortArchiveCreate);
         left -= chunk;
     } while (left > 0);
@@ -73,11 +73,11 @@ int ExpandSlice(int step)
 
     if (!last)
         return 1;
-    if (fflush(gSetup.archiveOut) != 0)
+    if (!StreamFlush(gSetup.archiveOut))
         return FailExpansion(AbortArchiveCreate);
-    LZClose(gSetup.lzHandle);
+    LzClose(gSetup.lzHandle);
     gSetup.lzHandle = 0;
-    fclose(gSetup.archiveOut);
+    StreamClose(gSetup.archiveOut);
     gSetup.archiveOut = NULL;
     if (!DeleteFileA(gSetup.stagedPath))
         return 0;

@@ -2,7 +2,6 @@
 // out as the game's files in thirty-four slices of the data bytes. A file is
 // logged (NC) as soon as it exists, a folder made for it (SD) just before.
 #include <windows.h>
-#include <stdio.h>
 #include <string.h>
 
 #include "engine/entry_name.h"
@@ -11,6 +10,7 @@
 #include "integration/install_log.h"
 #include "setup/setup_state.h"
 #include "support/bounded.h"
+#include "support/stream.h"
 
 enum { ArchiveDirectoryStart = ResFileHeaderSize + 4 };
 
@@ -41,7 +41,7 @@ int OpenExtraction()
 static int FailExtraction(int code)
 {
     if (gSetup.entryFile) {
-        fclose(gSetup.entryFile);
+        StreamClose(gSetup.entryFile);
         gSetup.entryFile = NULL;
     }
     ResFileClose();
@@ -52,7 +52,7 @@ static int FailExtraction(int code)
 
 // Creates the file of directory entry entryIndex and logs it. Returns 0 with
 // the abort code set when it cannot.
-static int OpenEntry(FILE* archive)
+static int OpenEntry(Stream* archive)
 {
     if (!CopyText(gSetup.entryName, sizeof gSetup.entryName,
                   ResFileEntryName(gSetup.archiveReader, (unsigned int)gSetup.entryIndex)) ||
@@ -60,7 +60,7 @@ static int OpenEntry(FILE* archive)
         return FailExtraction(AbortFileCreate);
 
     DWORD offset = ResFileFindOffset(gSetup.archiveReader, gSetup.entryName);
-    if (offset > 0x7FFFFFFF || fseek(archive, (long)offset, SEEK_SET) != 0)
+    if (!StreamSeek(archive, offset))
         return FailExtraction(AbortFileCreate);
     gSetup.entrySize = ResFileFindSize(gSetup.archiveReader, gSetup.entryName);
     gSetup.entryRemaining = gSetup.entrySize;
@@ -68,11 +68,11 @@ static int OpenEntry(FILE* archive)
     if (!CopyText(gSetup.entryPath, sizeof gSetup.entryPath, gSetup.targetPath) ||
         !AppendText(gSetup.entryPath, sizeof gSetup.entryPath, gSetup.entryName))
         return FailExtraction(AbortFileCreate);
-    gSetup.entryFile = fopen(gSetup.entryPath, "wb");
+    gSetup.entryFile = StreamOpen(gSetup.entryPath, StreamWriteBinary);
     if (!gSetup.entryFile) {
         if (!CreateFileFolders(gSetup.entryPath))
             return FailExtraction(AbortFileFolders);
-        gSetup.entryFile = fopen(gSetup.entryPath, "wb");
+        gSetup.entryFile = StreamOpen(gSetup.entryPath, StreamWriteBinary);
         if (!gSetup.entryFile)
             return FailExtraction(AbortFileCreate);
     }
@@ -85,9 +85,9 @@ static int OpenEntry(FILE* archive)
 static int CloseEntry()
 {
     // The close writes what the stream still buffers.
-    if (fflush(gSetup.entryFile) != 0)
+    if (!StreamFlush(gSetup.entryFile))
         return FailExtraction(AbortFileCreate);
-    fclose(gSetup.entryFile);
+    StreamClose(gSetup.entryFile);
     gSetup.entryFile = NULL;
     gSetup.entryName[0] = '\0';
     ++gSetup.entryIndex;
@@ -98,7 +98,7 @@ int ExtractSlice(int step)
 {
     if (!gSetup.archiveReader)
         return 0;
-    FILE* archive = ResFileStream(gSetup.archiveReader);
+    Stream* archive = ResFileStream(gSetup.archiveReader);
     unsigned int count = ResFileCount(gSetup.archiveReader);
     int last = step >= ExtractLastStep;
     DWORD left = SliceSize(step, ExtractLastStep, ExtractSlices, gSetup.dataTotal, gSetup.dataRemaining);
@@ -121,8 +121,8 @@ int ExtractSlice(int step)
                 chunk = gSetup.entryRemaining;
             if (left < chunk)
                 chunk = left;
-            if (fread(gSetup.copyBuffer, 1, chunk, archive) != chunk ||
-                fwrite(gSetup.copyBuffer, 1, chunk, gSetup.entryFile) != chunk)
+            if (StreamRead(archive, gSetup.copyBuffer, chunk) != chunk ||
+                !StreamWrite(gSetup.entryFile, gSetup.copyBuffer, chunk))
                 return FailExtraction(AbortFileCreate);
             gSetup.entryRemaining -= chunk;
             left -= chunk;

@@ -6,12 +6,13 @@
 // and a name field without a zero byte ends at its 128th byte.
 #include "engine/resfile.h"
 #include "support/global_memory.h"
+#include "support/stream.h"
 
 #include <string.h>
 
 struct ResFileReader {
     HGLOBAL directoryMemory;
-    FILE* stream;
+    Stream* stream;
     unsigned int count;
     unsigned char* directory;
     char nameCopy[ResFileNameSize + 1];  // ResFileEntryName's answer
@@ -30,18 +31,14 @@ static unsigned int ReadLE32(const unsigned char* p)
 }
 
 // Bytes from the current position to the end of the stream; the position is
-// kept. A stream too long for ftell counts as the largest size it can tell.
-static unsigned long BytesLeft(FILE* stream)
+// kept. A file whose size cannot be told has none left.
+static unsigned long BytesLeft(Stream* stream)
 {
-    long here = ftell(stream);
-    if (here < 0 || fseek(stream, 0, SEEK_END) != 0)
+    unsigned long end;
+    if (!StreamSize(stream, &end))
         return 0;
-    long end = ftell(stream);
-    if (fseek(stream, here, SEEK_SET) != 0)
-        return 0;
-    if (end < 0)
-        return (unsigned long)-1;
-    return end >= here ? (unsigned long)(end - here) : 0;
+    unsigned long here = StreamTell(stream);
+    return end >= here ? end - here : 0;
 }
 
 // Frees a reader record that never became currentReader.
@@ -65,7 +62,7 @@ ResFileReader* ResFileOpen(const char* path)
     }
     memset(reader, 0, sizeof(*reader));
 
-    reader->stream = fopen(path, "rb");
+    reader->stream = StreamOpen(path, StreamReadBinary);
     if (!reader->stream) {
         DropReader(memory);
         return 0;
@@ -73,10 +70,10 @@ ResFileReader* ResFileOpen(const char* path)
 
     unsigned char header[ResFileHeaderSize];
     unsigned char countBytes[4];
-    if (fread(header, 1, sizeof(header), reader->stream) != sizeof(header) ||
+    if (StreamRead(reader->stream, header, sizeof(header)) != sizeof(header) ||
         memcmp(header, kMagic, MagicCompared) != 0 ||
-        fread(countBytes, 1, sizeof(countBytes), reader->stream) != sizeof(countBytes)) {
-        fclose(reader->stream);
+        StreamRead(reader->stream, countBytes, sizeof(countBytes)) != sizeof(countBytes)) {
+        StreamClose(reader->stream);
         DropReader(memory);
         return 0;
     }
@@ -86,7 +83,7 @@ ResFileReader* ResFileOpen(const char* path)
     // refused before its memory is asked for.
     unsigned long long directorySize = (unsigned long long)reader->count * ResFileEntrySize;
     if (directorySize > 0xFFFFFFFFull || directorySize > BytesLeft(reader->stream)) {
-        fclose(reader->stream);
+        StreamClose(reader->stream);
         DropReader(memory);
         return 0;
     }
@@ -95,12 +92,12 @@ ResFileReader* ResFileOpen(const char* path)
     if (reader->directoryMemory)
         reader->directory = (unsigned char*)GlobalLock(reader->directoryMemory);
     if (!reader->directory ||
-        fread(reader->directory, 1, (size_t)directorySize, reader->stream) != directorySize) {
+        StreamRead(reader->stream, reader->directory, (size_t)directorySize) != directorySize) {
         if (reader->directoryMemory) {
             GlobalUnlock(reader->directoryMemory);
             GlobalFree(reader->directoryMemory);
         }
-        fclose(reader->stream);
+        StreamClose(reader->stream);
         DropReader(memory);
         return 0;
     }
@@ -114,7 +111,7 @@ void ResFileClose()
 {
     if (!currentReader)
         return;
-    fclose(currentReader->stream);
+    StreamClose(currentReader->stream);
     GlobalUnlock(currentReader->directoryMemory);
     GlobalFree(currentReader->directoryMemory);
     currentReader = 0;
@@ -122,7 +119,7 @@ void ResFileClose()
     readerMemory = 0;
 }
 
-FILE* ResFileStream(ResFileReader* reader)
+Stream* ResFileStream(ResFileReader* reader)
 {
     return reader ? reader->stream : 0;
 }

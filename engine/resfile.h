@@ -3,7 +3,7 @@
 #ifndef KOVRA_RESFILE_H
 #define KOVRA_RESFILE_H
 
-#include <stdio.h>
+struct Stream;
 
 enum {
     ResFileHeaderSize = 23,
@@ -23,7 +23,7 @@ ResFileReader* ResFileOpen(const char* path);
 // Closes the archive that the last successful ResFileOpen returned; does
 // nothing when none is open.
 void ResFileClose();
-FILE* ResFileStream(ResFileReader* reader);
+Stream* ResFileStream(ResFileReader* reader);
 unsigned int ResFileCount(ResFileReader* reader);
 // Name of directory entry index (0 <= index < count), always zero-terminated:
 // a copy held by the reader, valid until the next call; a field without a

@@ -1,14 +1,13 @@
 // Steps 1 to 19: the target folder's levels, the install log, and the payload
 // resource copied byte for byte into temp.un_ in eighteen slices.
 #include <windows.h>
-#include <stdio.h>
-#include <string.h>
 
 #include "engine/stages.h"
 #include "integration/install_log.h"
 #include "resources/resource_ids.h"
 #include "setup/setup_state.h"
 #include "support/bounded.h"
+#include "support/stream.h"
 
 // Walks the levels of targetPath shallowest first (the drive root is not a
 // level), creating each missing one. Returns 0 when a level can neither be
@@ -73,7 +72,7 @@ int PrepareTarget()
 
     if (!CopyText(gSetup.stagedPath, sizeof gSetup.stagedPath, gSetup.targetPath) ||
         !AppendText(gSetup.stagedPath, sizeof gSetup.stagedPath, "temp.un_") ||
-        (gSetup.stagedFile = fopen(gSetup.stagedPath, "wb")) == NULL) {
+        (gSetup.stagedFile = StreamOpen(gSetup.stagedPath, StreamWriteBinary)) == NULL) {
         FreeResource(gSetup.resourceHandle);
         gSetup.abortCode = AbortStageCreate;
         return 0;
@@ -87,7 +86,7 @@ int PrepareTarget()
 // short expansion; temp.un_ stays flagged for the rollback.
 static int FailStaging()
 {
-    fclose(gSetup.stagedFile);
+    StreamClose(gSetup.stagedFile);
     gSetup.stagedFile = NULL;
     FreeResource(gSetup.resourceHandle);
     gSetup.abortCode = AbortStageCreate;
@@ -101,16 +100,16 @@ int StageSlice(int step)
     int last = step >= StageLastStep;
     DWORD size = SliceSize(step, StageLastStep, StageSlices, gSetup.stagedSize, gSetup.stagedRemaining);
 
-    if (fwrite(gSetup.resourceCursor, size, 1, gSetup.stagedFile) != 1 && size != 0)
+    if (!StreamWrite(gSetup.stagedFile, gSetup.resourceCursor, size))
         return FailStaging();
     gSetup.resourceCursor += size;
     gSetup.stagedRemaining -= size;
 
     if (last) {
         // The close writes what the stream still buffers.
-        if (fflush(gSetup.stagedFile) != 0)
+        if (!StreamFlush(gSetup.stagedFile))
             return FailStaging();
-        fclose(gSetup.stagedFile);
+        StreamClose(gSetup.stagedFile);
         gSetup.stagedFile = NULL;
         FreeResource(gSetup.resourceHandle);
     }

@@ -1,10 +1,10 @@
 #include "integration/install_log.h"
 
 #include <limits.h>
-#include <stdlib.h>
 #include <string.h>
 
 #include "support/bounded.h"
+#include "support/stream.h"
 
 #ifdef _WIN32
 #include "setup/setup_state.h"
@@ -16,7 +16,7 @@ int LogCreate()
     if (!CopyText(gSetup.logPath, sizeof gSetup.logPath, gSetup.targetPath) ||
         !AppendText(gSetup.logPath, sizeof gSetup.logPath, "deinst.log"))
         return 0;
-    gSetup.logFile = fopen(gSetup.logPath, "wt");
+    gSetup.logFile = StreamOpen(gSetup.logPath, StreamWriteText);
     if (!gSetup.logFile)
         return 0;
     gSetup.logOpened = 1;
@@ -27,28 +27,34 @@ void LogWriteLevels(int count, const int* flags)
 {
     if (!gSetup.logFile)
         return;
-    fprintf(gSetup.logFile, "ID %d", count);
-    for (int i = 0; i < count; ++i)
-        fprintf(gSetup.logFile, " %d", flags[i]);
-    fprintf(gSetup.logFile, "\n");
+    StreamWriteString(gSetup.logFile, "ID ");
+    StreamWriteNumber(gSetup.logFile, count);
+    for (int i = 0; i < count; ++i) {
+        StreamWriteString(gSetup.logFile, " ");
+        StreamWriteNumber(gSetup.logFile, flags[i]);
+    }
+    StreamWriteString(gSetup.logFile, "\n");
 }
 
 void LogRecord(const char* code, const char* argument)
 {
-    if (gSetup.logFile)
-        fprintf(gSetup.logFile, "%s %s\n", code, argument);
+    if (!gSetup.logFile)
+        return;
+    StreamWriteString(gSetup.logFile, code);
+    StreamWriteString(gSetup.logFile, " ");
+    StreamWriteString(gSetup.logFile, argument);
+    StreamWriteString(gSetup.logFile, "\n");
 }
 
 void LogFlush()
 {
-    if (gSetup.logFile)
-        fflush(gSetup.logFile);
+    StreamFlush(gSetup.logFile);
 }
 #endif
 
-int LogReadLine(FILE* stream, char* line)
+int LogReadLine(Stream* stream, char* line)
 {
-    return fgets(line, LogLineCapacity, stream) != NULL;
+    return StreamReadLine(stream, line, LogLineCapacity);
 }
 
 void LogSplitLine(const char* line, char* code, char* argument, size_t argumentCapacity)
@@ -80,11 +86,22 @@ void LogSplitLine(const char* line, char* code, char* argument, size_t argumentC
 }
 
 // Reads a number the way atoi does (blanks, sign, digits up to the first
-// non-digit, none gives 0), held to the range of int so that every platform
-// reads the same value.
+// non-digit, none gives 0), held to the range of int as strtol would hold it
+// to that of long.
 static int ReadNumber(const char* text)
 {
-    long value = strtol(text, NULL, 10);
+    while (*text == ' ' || (*text >= '\t' && *text <= '\r'))
+        ++text;
+    int negative = *text == '-';
+    if (*text == '-' || *text == '+')
+        ++text;
+    long long value = 0;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        if (value <= (long long)INT_MAX + 1)
+            value = value * 10 + (*text - '0');
+    }
+    if (negative)
+        value = -value;
     if (value > INT_MAX)
         return INT_MAX;
     if (value < INT_MIN)

@@ -1,14 +1,15 @@
 // The install log "deinst.log": one CR LF line per change, undone backwards.
 //
-// Writing goes through gSetup.logFile (a "wt" stream, so "\n" lands on disk as
-// CR LF). Reading is pure text handling so that it also builds natively for
-// the host tests and the fuzzer. The uninstaller reads the same file, so the
+// Writing goes through gSetup.logFile (a text stream, so "\n" lands on disk as
+// CR LF). Reading is pure text handling over the same stream, so that it also
+// builds natively for the host tests and the fuzzer. The uninstaller reads the same file, so the
 // record formats are fixed: a two-letter code, a blank, the argument, "\n".
 #ifndef KOVRA_INSTALL_LOG_H
 #define KOVRA_INSTALL_LOG_H
 
 #include <stddef.h>
-#include <stdio.h>
+
+struct Stream;
 
 enum {
     LogLineCapacity = 500,   // a read takes at most 499 characters
@@ -17,7 +18,8 @@ enum {
 
 #ifdef _WIN32
 // Builds gSetup.logPath (targetPath + "deinst.log") and creates the log in
-// mode "wt", emptying an older one. Returns 1 with gSetup.logFile open and
+// text mode, emptying an older one; no other process can write to it while
+// it is open. Returns 1 with gSetup.logFile open and
 // gSetup.logOpened set, 0 when the file cannot be created (logOpened stays 0).
 int LogCreate();
 
@@ -34,9 +36,9 @@ void LogFlush();
 #endif
 
 // Reads the next line of at most LogLineCapacity - 1 characters into line
-// (LogLineCapacity bytes), line end included when it fitted. Returns 1 when a
-// line was read, 0 at the end of the file.
-int LogReadLine(FILE* stream, char* line);
+// (LogLineCapacity bytes), line end included when it fitted; a text stream
+// gives CR LF as "\n". Returns 1 when a line was read, 0 at the end of the file.
+int LogReadLine(Stream* stream, char* line);
 
 // Splits a line into its two-letter code (code gets 3 bytes) and its argument:
 // the text from the fourth character up to the line end, without the line end

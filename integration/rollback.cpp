@@ -7,8 +7,6 @@
 // passed over or stops the rollback; it never makes the rollback act on
 // something else.
 #include <windows.h>
-#include <lzexpand.h>
-#include <stdio.h>
 #include <string.h>
 
 #include "engine/entry_name.h"
@@ -16,7 +14,9 @@
 #include "integration/install_log.h"
 #include "integration/integration.h"
 #include "setup/setup_state.h"
+#include "setup/system_dlls.h"
 #include "support/bounded.h"
+#include "support/stream.h"
 
 namespace {
 
@@ -139,19 +139,19 @@ int SwitchScreenSaverOff()
 void CloseStageStreams()
 {
     if (gSetup.stagedFile) {
-        fclose(gSetup.stagedFile);
+        StreamClose(gSetup.stagedFile);
         gSetup.stagedFile = NULL;
     }
     if (gSetup.lzHandle > 0) {
-        LZClose(gSetup.lzHandle);
+        LzClose(gSetup.lzHandle);
         gSetup.lzHandle = 0;
     }
     if (gSetup.archiveOut) {
-        fclose(gSetup.archiveOut);
+        StreamClose(gSetup.archiveOut);
         gSetup.archiveOut = NULL;
     }
     if (gSetup.entryFile) {
-        fclose(gSetup.entryFile);
+        StreamClose(gSetup.entryFile);
         gSetup.entryFile = NULL;
     }
     if (gSetup.archiveReader) {
@@ -164,7 +164,7 @@ void CloseStageStreams()
 
 int FetchLogLine(int n)
 {
-    if (!gSetup.logFile || fseek(gSetup.logFile, 0, SEEK_SET) != 0)
+    if (!gSetup.logFile || !StreamSeek(gSetup.logFile, 0))
         return 0;
     int count = 0;
     while (LogReadLine(gSetup.logFile, gLine)) {
@@ -228,10 +228,10 @@ int RunRollback()
         return 1;
 
     if (gSetup.logFile) {
-        fclose(gSetup.logFile);
+        StreamClose(gSetup.logFile);
         gSetup.logFile = NULL;
     }
-    gSetup.logFile = fopen(gSetup.logPath, "rt");
+    gSetup.logFile = StreamOpen(gSetup.logPath, StreamReadText);
     if (!gSetup.logFile)
         return 0;
 
@@ -251,7 +251,7 @@ int RunRollback()
             return 0;
     } while (gSetup.linesLeft != 0);
 
-    fclose(gSetup.logFile);
+    StreamClose(gSetup.logFile);
     gSetup.logFile = NULL;
     DeleteFileA(gSetup.logPath);
 

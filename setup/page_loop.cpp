@@ -2,11 +2,13 @@
 #include <windows.h>
 
 #include "engine/timeline.h"
+#include "integration/install_log.h"
 #include "integration/integration.h"
 #include "pages/pages.h"
 #include "resources/resource_ids.h"
 #include "setup/driver.h"
 #include "setup/setup_state.h"
+#include "support/stream.h"
 
 void RunPageLoop(HWND backdrop)
 {
@@ -35,8 +37,8 @@ void RunPageLoop(HWND backdrop)
 void RunEnding(HWND backdrop)
 {
     if (gSetup.logFile) {
-        fprintf(gSetup.logFile, "PN %s\n", PRODUCT_NAME);
-        fclose(gSetup.logFile);
+        LogRecord("PN", PRODUCT_NAME);
+        StreamClose(gSetup.logFile);
         gSetup.logFile = NULL;
     }
     if (gSetup.abortCode != AbortNone) {

@@ -7,9 +7,9 @@
 #define KOVRA_SETUP_STATE_H
 
 #include <windows.h>
-#include <stdio.h>
 
 struct ResFileReader;
+struct Stream;
 
 enum PageNumber {
     PageWelcome = 1,
@@ -39,7 +39,8 @@ enum AbortCode {
     AbortFileFolders = 15,
     AbortFileCreate = 16,
     AbortUser = 17,
-    AbortWindowsDir = 18
+    AbortWindowsDir = 18,
+    AbortSystemDll = 19     // LZ32 or COMCTL32 missing from the system folder
 };
 
 enum {
@@ -60,7 +61,7 @@ struct SetupState {
 
     // The install log, open from staging to the end of the page loop.
     char logPath[PathCapacity];
-    FILE* logFile;
+    Stream* logFile;
     int logOpened;
     int createdLevels[MaxCreatedLevels];
     int levelCount;
@@ -80,14 +81,14 @@ struct SetupState {
     const unsigned char* resourceCursor;
     DWORD stagedSize;
     DWORD stagedRemaining;
-    FILE* stagedFile;
+    Stream* stagedFile;
     char walkPath[PathCapacity];
 
     // Expansion: temp.un_ through LZ32 into temp.uni.
     INT lzHandle;
     DWORD expandedSize;
     DWORD expandRemaining;
-    FILE* archiveOut;
+    Stream* archiveOut;
 
     // Extraction: temp.uni written out as the game's files.
     ResFileReader* archiveReader;
@@ -98,7 +99,7 @@ struct SetupState {
     DWORD entrySize;
     DWORD entryRemaining;
     char entryPath[PathCapacity];
-    FILE* entryFile;
+    Stream* entryFile;
 
     // Rollback: lines still to undo.
     int linesLeft;

@@ -1,10 +1,12 @@
 // Fuzzes reading a log back: any bytes, read line by line, split, and parsed
 // as an ID and an IN record, with guard bytes after every buffer.
 #include "integration/install_log.h"
+#include "support/stream.h"
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 
 enum { Guard = 16, Levels = 120 };
 
@@ -15,9 +17,28 @@ static void CheckGuard(const unsigned char* guard)
             abort();
 }
 
+// The product reads the log from a file in text mode, so each input goes
+// through a file too.
+static char gPath[64];
+
+static void RemoveFile()
+{
+    unlink(gPath);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size)
 {
-    FILE* stream = fmemopen((void*)data, size, "rb");
+    if (!gPath[0]) {
+        snprintf(gPath, sizeof(gPath), "/dev/shm/kovra_fuzz_log_%d.log", (int)getpid());
+        atexit(RemoveFile);
+    }
+    FILE* file = fopen(gPath, "wb");
+    if (!file)
+        abort();
+    if (size && fwrite(data, 1, size, file) != size)
+        abort();
+    fclose(file);
+    Stream* stream = StreamOpen(gPath, StreamReadText);
     if (!stream)
         return 0;
     static char line[LogLineCapacity + Guard];
@@ -45,6 +66,6 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size)
         for (int f = 0; f < 3; ++f)
             CheckGuard((unsigned char*)fields[f] + 40);
     }
-    fclose(stream);
+    StreamClose(stream);
     return 0;
 }

@@ -2,6 +2,7 @@
 // the reads of each entry's data as the extraction makes them must stay
 // within their buffers, and what the reader answers must be consistent.
 #include "engine/resfile.h"
+#include "support/stream.h"
 
 #include <stdint.h>
 #include <stdio.h>
@@ -39,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     unsigned count = ResFileCount(r);
     if (size < 27 || (uint64_t)count * 136 > size - 27)
         abort();  // the open promised the directory lies in the file
-    FILE* stream = ResFileStream(r);
+    Stream* stream = ResFileStream(r);
     static unsigned char buffer[10000];
     for (unsigned i = 0; i < count && i < 48; ++i) {
         char name[129];
@@ -53,9 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         // A name always finds an entry, itself or an earlier one of the same name.
         if (offset == 0 && bytes == 0 && ResFileFindOffset(r, name) != 0)
             abort();
-        if (fseek(stream, (long)offset, SEEK_SET) == 0) {
+        if (StreamSeek(stream, offset)) {
             size_t want = bytes < sizeof(buffer) ? bytes : sizeof(buffer);
-            if (fread(buffer, 1, want, stream) > want)
+            if (StreamRead(stream, buffer, want) > want)
                 abort();
         }
     }

@@ -2,6 +2,7 @@
 // the order the setup relies on, and every input it must refuse is refused
 // with a message that names the problem.
 #include "engine/resfile.h"
+#include "support/stream.h"
 #include "tools/archive_writer.h"
 
 #include <gtest/gtest.h>
@@ -105,10 +106,10 @@ TEST_F(ArchiveWriterTest, WritesWhatTheReaderReads)
     ASSERT_EQ(0, stat(path.c_str(), &st));
     EXPECT_EQ((off_t)expected, st.st_size);
     EXPECT_EQ(ArchiveSize(entries), (uint64_t)st.st_size);
-    FILE* f = ResFileStream(r);
+    Stream* f = ResFileStream(r);
     char buf[8] = {0};
-    ASSERT_EQ(0, fseek(f, (long)ResFileFindOffset(r, "KOVRA.EXE"), SEEK_SET));
-    ASSERT_EQ(7u, fread(buf, 1, 7, f));
+    ASSERT_EQ(1, StreamSeek(f, ResFileFindOffset(r, "KOVRA.EXE")));
+    ASSERT_EQ(7u, StreamRead(f, buf, 7));
     EXPECT_STREQ("MZ game", buf);
     ResFileClose();
 

@@ -8,6 +8,7 @@
 #include "engine/stages.h"
 #include "engine/timeline.h"
 #include "engine_fixture.h"
+#include "integration/install_log.h"
 #include "integration/integration.h"
 
 namespace {
@@ -113,8 +114,8 @@ protected:
     void EndAndRollBack()
     {
         if (gSetup.logFile) {
-            fprintf(gSetup.logFile, "PN %s\n", "Kovra Rendo Cup");
-            fclose(gSetup.logFile);
+            LogRecord("PN", "Kovra Rendo Cup");
+            StreamClose(gSetup.logFile);
             gSetup.logFile = NULL;
         }
         ASSERT_NE(AbortNone, gSetup.abortCode);

@@ -17,7 +17,9 @@
 
 #include "engine/resfile.h"
 #include "setup/setup_state.h"
+#include "setup/system_dlls.h"
 #include "support/bounded.h"
+#include "support/stream.h"
 #include "tests/file_bytes.h"
 #include "uidriver.h"
 
@@ -144,6 +146,7 @@ inline void ResetState(const std::string& target)
 {
     memset(&gSetup, 0, sizeof gSetup);
     CopyText(gSetup.targetPath, sizeof gSetup.targetPath, target.c_str());
+    LoadSystemDlls();
 }
 
 // Runs slice for the steps first..last while it succeeds: returns the step
@@ -159,16 +162,12 @@ inline int RunSlices(int (*slice)(int), int first, int last)
 // Closes whatever a stage left open, as the end of the process would.
 inline void CloseAll()
 {
-    if (gSetup.logFile)
-        fclose(gSetup.logFile);
-    if (gSetup.stagedFile)
-        fclose(gSetup.stagedFile);
-    if (gSetup.archiveOut)
-        fclose(gSetup.archiveOut);
-    if (gSetup.entryFile)
-        fclose(gSetup.entryFile);
+    StreamClose(gSetup.logFile);
+    StreamClose(gSetup.stagedFile);
+    StreamClose(gSetup.archiveOut);
+    StreamClose(gSetup.entryFile);
     if (gSetup.lzHandle > 0)
-        LZClose(gSetup.lzHandle);
+        LzClose(gSetup.lzHandle);
     ResFileClose();
     gSetup.logFile = gSetup.stagedFile = gSetup.archiveOut = gSetup.entryFile = NULL;
     gSetup.lzHandle = 0;
@@ -187,7 +186,7 @@ inline HMODULE PayloadModule(const Bytes& payload, const std::string& copy)
 inline Bytes LogOnDisk(bool close = false)
 {
     if (close && gSetup.logFile) {
-        fclose(gSetup.logFile);
+        StreamClose(gSetup.logFile);
         gSetup.logFile = NULL;
     }
     return ReadOr(gSetup.logPath);

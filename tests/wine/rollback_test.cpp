@@ -27,8 +27,7 @@ protected:
     }
     void TearDown() override
     {
-        if (gSetup.logFile)
-            fclose(gSetup.logFile);
+        StreamClose(gSetup.logFile);
         gSetup.logFile = NULL;
         SetCurrentDirectoryA("C:\\");
         RemoveTree(kBase);
@@ -137,11 +136,11 @@ TEST_F(Rollback, WithoutALogOnlyTheTemporaryFilesGo)
 TEST_F(Rollback, StreamsAStageLeftOpenAreClosedSoTheirFilesGo)
 {
     WriteLog({ "ID 3 0 1 1", "NC kovra.exe", "PN Kovra Rendo Cup" });
-    gSetup.stagedFile = fopen(T("temp.un_").c_str(), "wb");
-    gSetup.archiveOut = fopen(T("temp.uni").c_str(), "wb");
-    gSetup.entryFile = fopen(T("kovra.exe").c_str(), "wb");
+    gSetup.stagedFile = StreamOpen(T("temp.un_").c_str(), StreamWriteBinary);
+    gSetup.archiveOut = StreamOpen(T("temp.uni").c_str(), StreamWriteBinary);
+    gSetup.entryFile = StreamOpen(T("kovra.exe").c_str(), StreamWriteBinary);
     ASSERT_TRUE(gSetup.stagedFile && gSetup.archiveOut && gSetup.entryFile);
-    fputs("half", gSetup.entryFile);
+    StreamWriteString(gSetup.entryFile, "half");
     gSetup.stagedPresent = gSetup.archivePresent = 1;
     EXPECT_EQ(1, RunRollback());
     EXPECT_TRUE(gSetup.stagedFile == NULL && gSetup.archiveOut == NULL && gSetup.entryFile == NULL);
@@ -164,7 +163,7 @@ TEST_F(Rollback, ALevelCountAbove150StopsAtTheFirstLineWithTheLogLeft)
     WriteLog({ "ID 151 0 1 1", "NC kovra.exe", "PN Kovra Rendo Cup" });
     WriteWhole(T("kovra.exe"), "MZ");
     EXPECT_EQ(0, RunRollback());
-    fclose(gSetup.logFile);
+    StreamClose(gSetup.logFile);
     gSetup.logFile = NULL;
     // The later lines were undone; the log and every level stay.
     EXPECT_FALSE(Exists(T("kovra.exe")));
@@ -280,7 +279,7 @@ TEST_F(Rollback, AnINRecordWithoutThreeNamesStopsItUntouched)
     WriteLog({ "ID 3 0 1 1", "IN [C:\\rb\\game.ini][Kovra]", "NC kovra.exe", "PN Kovra Rendo Cup" });
     WriteWhole(T("kovra.exe"), "MZ");
     EXPECT_EQ(0, RunRollback());
-    fclose(gSetup.logFile);
+    StreamClose(gSetup.logFile);
     gSetup.logFile = NULL;
     EXPECT_EQ("10", ProfileText("C:\\rb\\game.ini", "Kovra", "Highscore"));
     EXPECT_FALSE(Exists(T("kovra.exe")));

@@ -29,20 +29,20 @@ protected:
         ASSERT_FALSE(programs.empty());
         folder = programs + "\\Kovra Rendo Cup";
         logPath = "C:\\Spiele\\deinst.log";
-        gSetup.logFile = fopen(logPath.c_str(), "wt");
+        gSetup.logFile = StreamOpen(logPath.c_str(), StreamWriteText);
         ASSERT_TRUE(gSetup.logFile != NULL);
     }
     void TearDown() override
     {
         if (gSetup.logFile)
-            fclose(gSetup.logFile);
+            StreamClose(gSetup.logFile);
         RemoveTree(folder);
         RemoveTree("C:\\Spiele");
         CoUninitialize();
     }
     std::string Log()
     {
-        fclose(gSetup.logFile);
+        StreamClose(gSetup.logFile);
         gSetup.logFile = NULL;
         return ReadOr(logPath);
     }
@@ -115,7 +115,7 @@ TEST_F(StartMenu, MakesTheFolderAndBothShortcutsAndLogsThemInOrder)
             CopyFileA(uninstall.c_str(), (std::string(copyTo) + "\\uninstall.lnk").c_str(), FALSE);
         }
         RemoveTree(folder);
-        gSetup.logFile = fopen(logPath.c_str(), "wt");
+        gSetup.logFile = StreamOpen(logPath.c_str(), StreamWriteText);
     }
 }
 
@@ -159,7 +159,7 @@ TEST_F(StartMenu, WithoutAReadableProgramsValueNothingIsMadeOrLogged)
         EXPECT_FALSE(Exists("C:\\Kovra Rendo Cup"));
         EXPECT_FALSE(Exists("\\Kovra Rendo Cup"));
         EXPECT_EQ("", Log());
-        gSetup.logFile = fopen(logPath.c_str(), "wt");
+        gSetup.logFile = StreamOpen(logPath.c_str(), StreamWriteText);
     }
 }
 

@@ -69,19 +69,19 @@ protected:
         ASSERT_FALSE(KeyExists(kEntry));
         CreateDirectoryA("C:\\kovra-test", NULL);
         logPath = "C:\\kovra-test\\deinst.log";
-        gSetup.logFile = fopen(logPath.c_str(), "wt");
+        gSetup.logFile = StreamOpen(logPath.c_str(), StreamWriteText);
         ASSERT_TRUE(gSetup.logFile != NULL);
     }
     void TearDown() override
     {
         if (gSetup.logFile)
-            fclose(gSetup.logFile);
+            StreamClose(gSetup.logFile);
         DeleteEntry(kEntry);
         RemoveTree("C:\\kovra-test");
     }
     std::string Log()
     {
-        fclose(gSetup.logFile);
+        StreamClose(gSetup.logFile);
         gSetup.logFile = NULL;
         return ReadOr(logPath);
     }
@@ -110,7 +110,7 @@ TEST_F(Uninstall, WritesBothTextsUnquotedAndLogsRK)
         EXPECT_EQ(Sz("C:\\Program Files\\Kovra Rendo Cup\\uninst.exe"), values[1].second.bytes);
         EXPECT_EQ("RK ZKKovraRendoCup_V1\r\n", Log());
         DeleteEntry(kEntry);
-        gSetup.logFile = fopen(logPath.c_str(), "wt");
+        gSetup.logFile = StreamOpen(logPath.c_str(), StreamWriteText);
     }
 }
 
