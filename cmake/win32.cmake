@@ -64,6 +64,8 @@ include(cmake/wine_tests.cmake)
 # only, GUI 4.0, ASLR and NX, no time stamp.
 function(kovra_check_program target)
     add_test(NAME ${target}.imports COMMAND ${CMAKE_SOURCE_DIR}/tests/check-imports.sh $<TARGET_FILE:${target}>)
+    # Checks of the built files themselves: they need no Wine.
+    set_tests_properties(${target}.imports PROPERTIES LABELS static)
 endfunction()
 kovra_check_program(setup)
 kovra_check_program(setup_nopayload)
@@ -74,4 +76,4 @@ kovra_check_program(setup_nopayload)
 get_filename_component(KOVRA_HOST_TOOLS "${KOVRA_PAYLOAD}/../../tools" ABSOLUTE)
 add_test(NAME build.reproducible COMMAND ${CMAKE_SOURCE_DIR}/tests/reproducible-build.sh
     ${CMAKE_SOURCE_DIR} ${KOVRA_PAYLOAD} ${KOVRA_HOST_TOOLS})
-set_tests_properties(build.reproducible PROPERTIES TIMEOUT 900)
+set_tests_properties(build.reproducible PROPERTIES TIMEOUT 900 LABELS static)

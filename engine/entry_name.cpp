@@ -6,6 +6,8 @@
 
 #include <stddef.h>
 
+#include "support/product_names.h"
+
 static int IsSeparator(char c)
 {
     return c == '\\' || c == '/';
@@ -65,7 +67,7 @@ int EntryNameInsideTarget(const char* name)
 
 int EntryNameReserved(const char* name)
 {
-    static const char* const reserved[] = { "deinst.log", "temp.un_", "temp.uni" };
+    static const char* const reserved[] = { LOG_FILE_NAME, STAGED_FILE_NAME, ARCHIVE_FILE_NAME };
     if (!name)
         return 0;
     size_t length = 0;

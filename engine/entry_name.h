@@ -11,7 +11,7 @@
 int EntryNameInsideTarget(const char* name);
 
 // 1 when name is one of the files setup itself keeps in the target folder
-// while it installs ("deinst.log", "temp.un_", "temp.uni"), compared without
+// while it installs (the log and the two temporary files), compared without
 // regard to ASCII case and to the trailing dots and blanks that Windows
 // drops: an entry of that name would overwrite the log or the archive.
 int EntryNameReserved(const char* name);

@@ -6,81 +6,78 @@
 #include "setup/setup_state.h"
 #include "setup/system_dlls.h"
 #include "support/bounded.h"
+#include "support/product_names.h"
 #include "support/stream.h"
 
-static int FailExpansion(int code)
+void CloseExpansion()
 {
-    LzClose(gSetup.lzHandle);
-    gSetup.lzHandle = 0;
-    StreamClose(gSetup.archiveOut);
-    gSetup.archiveOut = NULL;
-    gSetup.abortCode = code;
-    return 0;
+    ExpansionState& expansion = gSetup.expansion;
+    if (expansion.lzHandle > 0) {
+        LzClose(expansion.lzHandle);
+        expansion.lzHandle = 0;
+    }
+    if (expansion.archiveOut) {
+        StreamClose(expansion.archiveOut);
+        expansion.archiveOut = NULL;
+    }
 }
 
 int OpenExpansion()
 {
-    if (!CopyText(gSetup.archivePath, sizeof gSetup.archivePath, gSetup.targetPath) ||
-        !AppendText(gSetup.archivePath, sizeof gSetup.archivePath, "temp.uni")) {
-        gSetup.abortCode = AbortArchiveCreate;
-        return 0;
-    }
+    ExpansionState& expansion = gSetup.expansion;
+    if (!CopyText(expansion.archivePath, sizeof expansion.archivePath, gSetup.targetPath) ||
+        !AppendText(expansion.archivePath, sizeof expansion.archivePath, ARCHIVE_FILE_NAME))
+        return FailStage(CloseExpansion, AbortArchiveCreate);
 
     // Every LZERROR_* value is negative; none of them is a handle to read.
     OFSTRUCT scratch;
-    gSetup.lzHandle = LzOpenFile(gSetup.stagedPath, &scratch, OF_READ);
-    if (gSetup.lzHandle < 0) {
-        gSetup.lzHandle = 0;
-        gSetup.abortCode = AbortExpandOpen;
-        return 0;
+    expansion.lzHandle = LzOpenFile(gSetup.staging.stagedPath, &scratch, OF_READ);
+    if (expansion.lzHandle < 0) {
+        expansion.lzHandle = 0;
+        return FailStage(CloseExpansion, AbortExpandOpen);
     }
 
-    gSetup.archiveOut = StreamOpen(gSetup.archivePath, StreamWriteBinary);
-    if (!gSetup.archiveOut) {
-        LzClose(gSetup.lzHandle);
-        gSetup.lzHandle = 0;
-        gSetup.abortCode = AbortArchiveCreate;
-        return 0;
-    }
-    gSetup.archivePresent = 1;
+    expansion.archiveOut = StreamOpen(expansion.archivePath, StreamWriteBinary);
+    if (!expansion.archiveOut)
+        return FailStage(CloseExpansion, AbortArchiveCreate);
+    expansion.archivePresent = 1;
 
-    LONG size = LzSeek(gSetup.lzHandle, 0, 2);
-    if (size < 0 || LzSeek(gSetup.lzHandle, 0, 0) != 0)
-        return FailExpansion(AbortExpandRead);
-    gSetup.expandedSize = (DWORD)size;
-    gSetup.expandRemaining = (DWORD)size;
+    LONG size = LzSeek(expansion.lzHandle, 0, 2);
+    if (size < 0 || LzSeek(expansion.lzHandle, 0, 0) != 0)
+        return FailStage(CloseExpansion, AbortExpandRead);
+    expansion.expandedSize = (DWORD)size;
+    expansion.expandRemaining = (DWORD)size;
     return 1;
 }
 
 int ExpandSlice(int step)
 {
-    if (!gSetup.archiveOut)
+    ExpansionState& expansion = gSetup.expansion;
+    if (!expansion.archiveOut)
         return 0;
     int last = step >= ExpandLastStep;
-    DWORD slice = SliceSize(step, ExpandLastStep, ExpandSlices, gSetup.expandedSize, gSetup.expandRemaining);
+    DWORD slice = SliceSize(step, ExpandLastStep, ExpandSlices, expansion.expandedSize,
+                            expansion.expandRemaining);
 
     DWORD left = slice;
     do {
         DWORD chunk = left < (DWORD)CopyBufferSize ? left : (DWORD)CopyBufferSize;
-        INT got = LzRead(gSetup.lzHandle, (LPSTR)gSetup.copyBuffer, (INT)chunk);
+        INT got = LzRead(expansion.lzHandle, (LPSTR)gSetup.copyBuffer, (INT)chunk);
         if (got != (INT)chunk)
-            return FailExpansion(AbortExpandRead);
-        if (!StreamWrite(gSetup.archiveOut, gSetup.copyBuffer, chunk))
-            return FailExpansion(AbortArchiveCreate);
+            return FailStage(CloseExpansion, AbortExpandRead);
+        if (!StreamWrite(expansion.archiveOut, gSetup.copyBuffer, chunk))
+            return FailStage(CloseExpansion, AbortArchiveCreate);
         left -= chunk;
     } while (left > 0);
-    gSetup.expandRemaining -= slice;
+    expansion.expandRemaining -= slice;
 
     if (!last)
         return 1;
-    if (!StreamFlush(gSetup.archiveOut))
-        return FailExpansion(AbortArchiveCreate);
-    LzClose(gSetup.lzHandle);
-    gSetup.lzHandle = 0;
-    StreamClose(gSetup.archiveOut);
-    gSetup.archiveOut = NULL;
-    if (!DeleteFileA(gSetup.stagedPath))
+    if (!StreamFlush(expansion.archiveOut))
+        return FailStage(CloseExpansion, AbortArchiveCreate);
+    CloseExpansion();
+    if (!DeleteFileA(gSetup.staging.stagedPath))
         return 0;
-    gSetup.stagedPresent = 0;
+    gSetup.staging.stagedPresent = 0;
     return 1;
 }

@@ -14,69 +14,77 @@
 
 enum { ArchiveDirectoryStart = ResFileHeaderSize + 4 };
 
-int OpenExtraction()
+// The current entry's file: closed at the end of every entry, and as the
+// first part of CloseExtraction.
+static void CloseEntryFile()
 {
-    gSetup.archiveReader = ResFileOpen(gSetup.archivePath);
-    if (!gSetup.archiveReader) {
-        gSetup.abortCode = AbortArchiveOpen;
-        return 0;
+    ExtractionState& extraction = gSetup.extraction;
+    if (extraction.entryFile) {
+        StreamClose(extraction.entryFile);
+        extraction.entryFile = NULL;
     }
-    // The data total comes from the expanded size; a directory that claims
-    // more than that is no archive of ours.
-    unsigned long long directoryEnd =
-        ArchiveDirectoryStart + (unsigned long long)ResFileCount(gSetup.archiveReader) * ResFileEntrySize;
-    if (directoryEnd > gSetup.expandedSize) {
-        ResFileClose();
-        gSetup.archiveReader = NULL;
-        gSetup.abortCode = AbortArchiveOpen;
-        return 0;
-    }
-    gSetup.entryIndex = 0;
-    gSetup.dataTotal = gSetup.expandedSize - (DWORD)directoryEnd;
-    gSetup.dataRemaining = gSetup.dataTotal;
-    gSetup.entryName[0] = '\0';
-    return 1;
+}
+
+void CloseExtraction()
+{
+    CloseEntryFile();
+    ResFileClose(gSetup.extraction.archiveReader);
+    gSetup.extraction.archiveReader = NULL;
 }
 
 static int FailExtraction(int code)
 {
-    if (gSetup.entryFile) {
-        StreamClose(gSetup.entryFile);
-        gSetup.entryFile = NULL;
-    }
-    ResFileClose();
-    gSetup.archiveReader = NULL;
-    gSetup.abortCode = code;
-    return 0;
+    return FailStage(CloseExtraction, code);
+}
+
+int OpenExtraction()
+{
+    ExtractionState& extraction = gSetup.extraction;
+    extraction.archiveReader = ResFileOpen(gSetup.expansion.archivePath);
+    if (!extraction.archiveReader)
+        return FailExtraction(AbortArchiveOpen);
+    // The data total comes from the expanded size; a directory that claims
+    // more than that is no archive of ours.
+    DWORD expandedSize = gSetup.expansion.expandedSize;
+    unsigned long long directoryEnd =
+        ArchiveDirectoryStart + (unsigned long long)ResFileCount(extraction.archiveReader) * ResFileEntrySize;
+    if (directoryEnd > expandedSize)
+        return FailExtraction(AbortArchiveOpen);
+    extraction.entryIndex = 0;
+    extraction.dataTotal = expandedSize - (DWORD)directoryEnd;
+    extraction.dataRemaining = extraction.dataTotal;
+    extraction.entryName[0] = '\0';
+    return 1;
 }
 
 // Creates the file of directory entry entryIndex and logs it. Returns 0 with
 // the abort code set when it cannot.
 static int OpenEntry(Stream* archive)
 {
-    if (!CopyText(gSetup.entryName, sizeof gSetup.entryName,
-                  ResFileEntryName(gSetup.archiveReader, (unsigned int)gSetup.entryIndex)) ||
-        !EntryNameInsideTarget(gSetup.entryName) || EntryNameReserved(gSetup.entryName))
+    ExtractionState& extraction = gSetup.extraction;
+    if (!CopyText(extraction.entryName, sizeof extraction.entryName,
+                  ResFileEntryName(extraction.archiveReader, (unsigned int)extraction.entryIndex)) ||
+        !EntryNameInsideTarget(extraction.entryName) || EntryNameReserved(extraction.entryName))
         return FailExtraction(AbortFileCreate);
 
-    DWORD offset = ResFileFindOffset(gSetup.archiveReader, gSetup.entryName);
+    DWORD offset = ResFileFindOffset(extraction.archiveReader, extraction.entryName);
     if (!StreamSeek(archive, offset))
         return FailExtraction(AbortFileCreate);
-    gSetup.entrySize = ResFileFindSize(gSetup.archiveReader, gSetup.entryName);
-    gSetup.entryRemaining = gSetup.entrySize;
+    extraction.entrySize = ResFileFindSize(extraction.archiveReader, extraction.entryName);
+    extraction.entryRemaining = extraction.entrySize;
 
-    if (!CopyText(gSetup.entryPath, sizeof gSetup.entryPath, gSetup.targetPath) ||
-        !AppendText(gSetup.entryPath, sizeof gSetup.entryPath, gSetup.entryName))
+    if (!CopyText(extraction.entryPath, sizeof extraction.entryPath, gSetup.targetPath) ||
+        !AppendText(extraction.entryPath, sizeof extraction.entryPath, extraction.entryName))
         return FailExtraction(AbortFileCreate);
-    gSetup.entryFile = StreamOpen(gSetup.entryPath, StreamWriteBinary);
-    if (!gSetup.entryFile) {
-        if (!CreateFileFolders(gSetup.entryPath))
+    extraction.entryFile = StreamOpen(extraction.entryPath, StreamWriteBinary);
+    if (!extraction.entryFile) {
+        if (!CreateFileFolders(extraction.entryPath))
             return FailExtraction(AbortFileFolders);
-        gSetup.entryFile = StreamOpen(gSetup.entryPath, StreamWriteBinary);
-        if (!gSetup.entryFile)
+        extraction.entryFile = StreamOpen(extraction.entryPath, StreamWriteBinary);
+        if (!extraction.entryFile)
             return FailExtraction(AbortFileCreate);
     }
-    LogRecord("NC", gSetup.entryName);
+    LogRecord("NC", extraction.entryName);
     LogFlush();
     return 1;
 }
@@ -84,30 +92,31 @@ static int OpenEntry(Stream* archive)
 // Closes the finished entry's file and moves on to the next entry.
 static int CloseEntry()
 {
+    ExtractionState& extraction = gSetup.extraction;
     // The close writes what the stream still buffers.
-    if (!StreamFlush(gSetup.entryFile))
+    if (!StreamFlush(extraction.entryFile))
         return FailExtraction(AbortFileCreate);
-    StreamClose(gSetup.entryFile);
-    gSetup.entryFile = NULL;
-    gSetup.entryName[0] = '\0';
-    ++gSetup.entryIndex;
+    CloseEntryFile();
+    extraction.entryName[0] = '\0';
+    ++extraction.entryIndex;
     return 1;
 }
 
 int ExtractSlice(int step)
 {
-    if (!gSetup.archiveReader)
+    ExtractionState& extraction = gSetup.extraction;
+    if (!extraction.archiveReader)
         return 0;
-    Stream* archive = ResFileStream(gSetup.archiveReader);
-    unsigned int count = ResFileCount(gSetup.archiveReader);
+    Stream* archive = ResFileStream(extraction.archiveReader);
+    unsigned int count = ResFileCount(extraction.archiveReader);
     int last = step >= ExtractLastStep;
-    DWORD left = SliceSize(step, ExtractLastStep, ExtractSlices, gSetup.dataTotal, gSetup.dataRemaining);
+    DWORD left = SliceSize(step, ExtractLastStep, ExtractSlices, extraction.dataTotal, extraction.dataRemaining);
 
     for (;;) {
-        if (gSetup.entryName[0] == '\0') {
+        if (extraction.entryName[0] == '\0') {
             // Past the last entry there is nothing to open. Data left over
             // for no entry means the sizes do not add up to the data total.
-            if ((unsigned int)gSetup.entryIndex >= count) {
+            if ((unsigned int)extraction.entryIndex >= count) {
                 if (left > 0)
                     return FailExtraction(AbortFileCreate);
                 break;
@@ -117,19 +126,19 @@ int ExtractSlice(int step)
         }
         do {
             DWORD chunk = CopyBufferSize;
-            if (gSetup.entryRemaining < chunk)
-                chunk = gSetup.entryRemaining;
+            if (extraction.entryRemaining < chunk)
+                chunk = extraction.entryRemaining;
             if (left < chunk)
                 chunk = left;
             if (StreamRead(archive, gSetup.copyBuffer, chunk) != chunk ||
-                !StreamWrite(gSetup.entryFile, gSetup.copyBuffer, chunk))
+                !StreamWrite(extraction.entryFile, gSetup.copyBuffer, chunk))
                 return FailExtraction(AbortFileCreate);
-            gSetup.entryRemaining -= chunk;
+            extraction.entryRemaining -= chunk;
             left -= chunk;
-            gSetup.dataRemaining -= chunk;
-        } while (left > 0 && gSetup.entryRemaining > 0);
+            extraction.dataRemaining -= chunk;
+        } while (left > 0 && extraction.entryRemaining > 0);
 
-        if (gSetup.entryRemaining == 0 && !CloseEntry())
+        if (extraction.entryRemaining == 0 && !CloseEntry())
             return 0;
         if (left == 0)
             break;
@@ -138,22 +147,21 @@ int ExtractSlice(int step)
     if (!last)
         return 1;
     // Empty entries after the last data byte are files of the game too.
-    while (gSetup.entryName[0] == '\0' && (unsigned int)gSetup.entryIndex < count) {
+    while (extraction.entryName[0] == '\0' && (unsigned int)extraction.entryIndex < count) {
         if (!OpenEntry(archive))
             return 0;
-        if (gSetup.entryRemaining > 0)
+        if (extraction.entryRemaining > 0)
             break;
         if (!CloseEntry())
             return 0;
     }
     // Sizes that add up to more than the data total leave a file short.
-    if (gSetup.entryName[0] != '\0')
+    if (extraction.entryName[0] != '\0')
         return FailExtraction(AbortFileCreate);
-    ResFileClose();
-    gSetup.archiveReader = NULL;
-    if (!DeleteFileA(gSetup.archivePath))
+    CloseExtraction();
+    if (!DeleteFileA(gSetup.expansion.archivePath))
         return 0;
-    gSetup.archivePresent = 0;
+    gSetup.expansion.archivePresent = 0;
     return 1;
 }
 

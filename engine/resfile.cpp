@@ -1,5 +1,5 @@
-// The payload archive reader: one archive open at a time, its directory held
-// in one fixed block, look-ups by linear scan from entry 0.
+// The payload archive reader: each open archive is one record in a fixed
+// block with its directory in another, look-ups by linear scan from entry 0.
 //
 // The archive is untrusted input: every read is checked for length, the
 // directory size is checked against the file before anything is allocated,
@@ -11,6 +11,7 @@
 #include <string.h>
 
 struct ResFileReader {
+    HGLOBAL memory;           // this record's own block
     HGLOBAL directoryMemory;
     Stream* stream;
     unsigned int count;
@@ -18,11 +19,8 @@ struct ResFileReader {
     char nameCopy[ResFileNameSize + 1];  // ResFileEntryName's answer
 };
 
-static const char kMagic[] = "Vantorell Bit ResFile\x1A";
+static const char Magic[] = "Vantorell Bit ResFile\x1A";
 enum { MagicCompared = 7 };
-
-static ResFileReader* currentReader;
-static HGLOBAL readerMemory;
 
 static unsigned int ReadLE32(const unsigned char* p)
 {
@@ -41,87 +39,71 @@ static unsigned long BytesLeft(Stream* stream)
     return end >= here ? end - here : 0;
 }
 
-// Frees a reader record that never became currentReader.
-static void DropReader(HGLOBAL memory)
+// Header, count and directory into reader; 0 when the file is no archive or
+// its directory does not fit.
+static int LoadDirectory(ResFileReader* reader, const char* path)
 {
-    GlobalUnlock(memory);
-    GlobalFree(memory);
-}
-
-ResFileReader* ResFileOpen(const char* path)
-{
-    // The record's handle stays local until the open has succeeded, so that a
-    // failed open leaves the archive that is already open closable.
-    HGLOBAL memory = GlobalAlloc(GMEM_FIXED, sizeof(ResFileReader));
-    if (!memory)
-        return 0;
-    ResFileReader* reader = (ResFileReader*)GlobalLock(memory);
-    if (!reader) {
-        GlobalFree(memory);
-        return 0;
-    }
-    memset(reader, 0, sizeof(*reader));
-
     reader->stream = StreamOpen(path, StreamReadBinary);
-    if (!reader->stream) {
-        DropReader(memory);
+    if (!reader->stream)
         return 0;
-    }
 
     unsigned char header[ResFileHeaderSize];
     unsigned char countBytes[4];
     if (StreamRead(reader->stream, header, sizeof(header)) != sizeof(header) ||
-        memcmp(header, kMagic, MagicCompared) != 0 ||
-        StreamRead(reader->stream, countBytes, sizeof(countBytes)) != sizeof(countBytes)) {
-        StreamClose(reader->stream);
-        DropReader(memory);
+        memcmp(header, Magic, MagicCompared) != 0 ||
+        StreamRead(reader->stream, countBytes, sizeof(countBytes)) != sizeof(countBytes))
         return 0;
-    }
     reader->count = ReadLE32(countBytes);
 
     // A count whose directory would not fit in 32 bits or in the file is
     // refused before its memory is asked for.
     unsigned long long directorySize = (unsigned long long)reader->count * ResFileEntrySize;
-    if (directorySize > 0xFFFFFFFFull || directorySize > BytesLeft(reader->stream)) {
-        StreamClose(reader->stream);
-        DropReader(memory);
+    if (directorySize > 0xFFFFFFFFull || directorySize > BytesLeft(reader->stream))
         return 0;
-    }
 
     reader->directoryMemory = GlobalAlloc(GMEM_FIXED, (size_t)directorySize);
     if (reader->directoryMemory)
         reader->directory = (unsigned char*)GlobalLock(reader->directoryMemory);
-    if (!reader->directory ||
-        StreamRead(reader->stream, reader->directory, (size_t)directorySize) != directorySize) {
-        if (reader->directoryMemory) {
-            GlobalUnlock(reader->directoryMemory);
-            GlobalFree(reader->directoryMemory);
-        }
-        StreamClose(reader->stream);
-        DropReader(memory);
-        return 0;
-    }
-
-    currentReader = reader;
-    readerMemory = memory;
-    return reader;
+    return reader->directory &&
+           StreamRead(reader->stream, reader->directory, (size_t)directorySize) == directorySize;
 }
 
-void ResFileClose()
+ResFileReader* ResFileOpen(const char* path)
 {
-    if (!currentReader)
+    HGLOBAL memory = GlobalAlloc(GMEM_FIXED, sizeof(ResFileReader));
+    if (!memory)
+        return NULL;
+    ResFileReader* reader = (ResFileReader*)GlobalLock(memory);
+    if (!reader) {
+        GlobalFree(memory);
+        return NULL;
+    }
+    memset(reader, 0, sizeof(*reader));
+    reader->memory = memory;
+
+    if (LoadDirectory(reader, path))
+        return reader;
+    ResFileClose(reader);
+    return NULL;
+}
+
+void ResFileClose(ResFileReader* reader)
+{
+    if (!reader)
         return;
-    StreamClose(currentReader->stream);
-    GlobalUnlock(currentReader->directoryMemory);
-    GlobalFree(currentReader->directoryMemory);
-    currentReader = 0;
-    DropReader(readerMemory);
-    readerMemory = 0;
+    StreamClose(reader->stream);
+    if (reader->directoryMemory) {
+        GlobalUnlock(reader->directoryMemory);
+        GlobalFree(reader->directoryMemory);
+    }
+    HGLOBAL memory = reader->memory;
+    GlobalUnlock(memory);
+    GlobalFree(memory);
 }
 
 Stream* ResFileStream(ResFileReader* reader)
 {
-    return reader ? reader->stream : 0;
+    return reader ? reader->stream : NULL;
 }
 
 unsigned int ResFileCount(ResFileReader* reader)
@@ -156,17 +138,17 @@ static int NameMatches(const unsigned char* field, const char* name)
     return wanted[ResFileNameSize] == 0;
 }
 
-// The first matching entry, or 0.
+// The first matching entry, or NULL.
 static const unsigned char* FindEntry(ResFileReader* reader, const char* name)
 {
     if (!reader || !name)
-        return 0;
+        return NULL;
     for (unsigned int i = 0; i < reader->count; ++i) {
         const unsigned char* entry = reader->directory + (size_t)i * ResFileEntrySize;
         if (NameMatches(entry, name))
             return entry;
     }
-    return 0;
+    return NULL;
 }
 
 unsigned int ResFileFindOffset(ResFileReader* reader, const char* name)

@@ -13,16 +13,15 @@ enum {
 
 struct ResFileReader;
 
-// Opens the archive at path and loads its directory; only one archive can be
-// open at a time. Returns 0 on any failure, also when the file ends inside its
-// header, count or directory, or when the count's directory (count x 136
-// bytes) does not fit in 32 bits or in the file. On success the stream stands
-// at the first data byte. A failed open leaves an archive that is already open
-// untouched.
+// Opens the archive at path and loads its directory. Returns NULL on any
+// failure, also when the file ends inside its header, count or directory, or
+// when the count's directory (count x 136 bytes) does not fit in 32 bits or
+// in the file; nothing of a failed open stays allocated or open. On success
+// the stream stands at the first data byte.
 ResFileReader* ResFileOpen(const char* path);
-// Closes the archive that the last successful ResFileOpen returned; does
-// nothing when none is open.
-void ResFileClose();
+// Closes the archive and frees its reader; does nothing for NULL. The reader
+// is gone afterwards: the caller forgets its pointer.
+void ResFileClose(ResFileReader* reader);
 Stream* ResFileStream(ResFileReader* reader);
 unsigned int ResFileCount(ResFileReader* reader);
 // Name of directory entry index (0 <= index < count), always zero-terminated:

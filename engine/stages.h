@@ -1,6 +1,6 @@
 // The install stages that the timeline runs. Each returns 1 on success and
-// 0 on failure; a failing stage sets gSetup.abortCode (5..16) and closes what
-// it opened itself. Slice stages take the timeline step; their last step
+// 0 on failure; a failing stage closes what it opened (its close function),
+// then sets gSetup.abortCode (5..16). Slice stages take the timeline step; their last step
 // moves the rest. Every byte that does not reach the disk (a full disk) fails
 // the stage, so that the run ends as abandoned and is rolled back.
 #ifndef KOVRA_STAGES_H
@@ -30,6 +30,17 @@ inline unsigned long SliceSize(int step, int lastStep, unsigned long slices, uns
 {
     return step >= lastStep ? remaining : total / slices;
 }
+
+// The stages' close functions: each closes what its stage holds open, is
+// the only code that does, and may be called any number of times. The
+// rollback calls them all before it deletes anything.
+void CloseStaging();
+void CloseExpansion();
+void CloseExtraction();
+
+// A failing stage's end: close (one of the functions above), then set code.
+// Returns 0 for the stage to return.
+int FailStage(void (*close)(), int code);
 
 // Step 1: creates the missing levels of targetPath (abort 5, also for more
 // levels than createdLevels holds), the log with its ID record (6), finds,

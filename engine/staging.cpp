@@ -7,7 +7,28 @@
 #include "resources/resource_ids.h"
 #include "setup/setup_state.h"
 #include "support/bounded.h"
+#include "support/product_names.h"
 #include "support/stream.h"
+
+int FailStage(void (*close)(), int code)
+{
+    close();
+    gSetup.abortCode = code;
+    return 0;
+}
+
+void CloseStaging()
+{
+    StagingState& staging = gSetup.staging;
+    if (staging.stagedFile) {
+        StreamClose(staging.stagedFile);
+        staging.stagedFile = NULL;
+    }
+    if (staging.resourceHandle) {
+        FreeResource(staging.resourceHandle);
+        staging.resourceHandle = NULL;
+    }
+}
 
 // Walks the levels of targetPath shallowest first (the drive root is not a
 // level), creating each missing one. Returns 0 when a level can neither be
@@ -15,103 +36,85 @@
 // record: a level created but not recorded could never be rolled back.
 static int WalkTargetLevels()
 {
-    gSetup.levelCount = 0;
+    StagingState& staging = gSetup.staging;
+    staging.levelCount = 0;
     const char* target = gSetup.targetPath;
     for (int i = 0; target[i] != '\0'; ++i) {
-        if (i + 1 >= (int)sizeof gSetup.walkPath)
+        if (i + 1 >= (int)sizeof staging.walkPath)
             return 0;
-        gSetup.walkPath[i] = target[i];
+        staging.walkPath[i] = target[i];
         if (i < 3 || target[i + 1] != '\\')
             continue;
-        gSetup.walkPath[i + 1] = '\0';
-        if (gSetup.levelCount == MaxCreatedLevels)
+        staging.walkPath[i + 1] = '\0';
+        if (staging.levelCount == MaxCreatedLevels)
             return 0;
         int created;
-        if (SetCurrentDirectoryA(gSetup.walkPath))
+        if (SetCurrentDirectoryA(staging.walkPath))
             created = 0;
-        else if (CreateDirectoryA(gSetup.walkPath, NULL))
+        else if (CreateDirectoryA(staging.walkPath, NULL))
             created = 1;
         else
             return 0;
-        gSetup.createdLevels[gSetup.levelCount++] = created;
+        staging.createdLevels[staging.levelCount++] = created;
     }
     return 1;
 }
 
 int PrepareTarget()
 {
+    StagingState& staging = gSetup.staging;
     if (!WalkTargetLevels())
         gSetup.abortCode = AbortTargetLevel;
 
     // The log is tried even after a failed walk, so that the levels created
     // so far are recorded for the rollback.
-    if (!LogCreate()) {
-        gSetup.abortCode = AbortLogCreate;
-        return 0;
-    }
-    LogWriteLevels(gSetup.levelCount, gSetup.createdLevels);
+    if (!LogCreate())
+        return FailStage(CloseStaging, AbortLogCreate);
+    LogWriteLevels(staging.levelCount, staging.createdLevels);
 
-    gSetup.resourceInfo = FindResourceA(gSetup.instance, MAKEINTRESOURCEA(IDR_PAYLOAD), PAYLOAD_TYPE);
-    if (!gSetup.resourceInfo) {
-        gSetup.abortCode = AbortStageFind;
-        return 0;
-    }
-    gSetup.resourceHandle = LoadResource(gSetup.instance, gSetup.resourceInfo);
-    if (gSetup.resourceHandle)
-        gSetup.resourceCursor = (const unsigned char*)LockResource(gSetup.resourceHandle);
-    if (!gSetup.resourceHandle || !gSetup.resourceCursor) {
-        gSetup.abortCode = AbortStageLoad;
-        return 0;
-    }
-    gSetup.stagedSize = SizeofResource(gSetup.instance, gSetup.resourceInfo);
-    if (gSetup.stagedSize == 0) {
-        gSetup.abortCode = AbortStageEmpty;
-        return 0;
-    }
-    gSetup.stagedRemaining = gSetup.stagedSize;
+    staging.resourceInfo = FindResourceA(gSetup.instance, MAKEINTRESOURCEA(IDR_PAYLOAD), PAYLOAD_TYPE);
+    if (!staging.resourceInfo)
+        return FailStage(CloseStaging, AbortStageFind);
+    staging.resourceHandle = LoadResource(gSetup.instance, staging.resourceInfo);
+    if (staging.resourceHandle)
+        staging.resourceCursor = (const unsigned char*)LockResource(staging.resourceHandle);
+    if (!staging.resourceHandle || !staging.resourceCursor)
+        return FailStage(CloseStaging, AbortStageLoad);
+    staging.stagedSize = SizeofResource(gSetup.instance, staging.resourceInfo);
+    if (staging.stagedSize == 0)
+        return FailStage(CloseStaging, AbortStageEmpty);
+    staging.stagedRemaining = staging.stagedSize;
 
-    if (!CopyText(gSetup.stagedPath, sizeof gSetup.stagedPath, gSetup.targetPath) ||
-        !AppendText(gSetup.stagedPath, sizeof gSetup.stagedPath, "temp.un_") ||
-        (gSetup.stagedFile = StreamOpen(gSetup.stagedPath, StreamWriteBinary)) == NULL) {
-        FreeResource(gSetup.resourceHandle);
-        gSetup.abortCode = AbortStageCreate;
-        return 0;
-    }
-    gSetup.stagedPresent = 1;
+    if (!CopyText(staging.stagedPath, sizeof staging.stagedPath, gSetup.targetPath) ||
+        !AppendText(staging.stagedPath, sizeof staging.stagedPath, STAGED_FILE_NAME))
+        return FailStage(CloseStaging, AbortStageCreate);
+    staging.stagedFile = StreamOpen(staging.stagedPath, StreamWriteBinary);
+    if (!staging.stagedFile)
+        return FailStage(CloseStaging, AbortStageCreate);
+    staging.stagedPresent = 1;
     LogFlush();
     return 1;
 }
 
 // A staged file that cannot take its bytes fails here rather than later as a
 // short expansion; temp.un_ stays flagged for the rollback.
-static int FailStaging()
-{
-    StreamClose(gSetup.stagedFile);
-    gSetup.stagedFile = NULL;
-    FreeResource(gSetup.resourceHandle);
-    gSetup.abortCode = AbortStageCreate;
-    return 0;
-}
-
 int StageSlice(int step)
 {
-    if (!gSetup.stagedFile)
+    StagingState& staging = gSetup.staging;
+    if (!staging.stagedFile)
         return 0;
     int last = step >= StageLastStep;
-    DWORD size = SliceSize(step, StageLastStep, StageSlices, gSetup.stagedSize, gSetup.stagedRemaining);
+    DWORD size = SliceSize(step, StageLastStep, StageSlices, staging.stagedSize, staging.stagedRemaining);
 
-    if (!StreamWrite(gSetup.stagedFile, gSetup.resourceCursor, size))
-        return FailStaging();
-    gSetup.resourceCursor += size;
-    gSetup.stagedRemaining -= size;
+    if (!StreamWrite(staging.stagedFile, staging.resourceCursor, size))
+        return FailStage(CloseStaging, AbortStageCreate);
+    staging.resourceCursor += size;
+    staging.stagedRemaining -= size;
 
-    if (last) {
-        // The close writes what the stream still buffers.
-        if (!StreamFlush(gSetup.stagedFile))
-            return FailStaging();
-        StreamClose(gSetup.stagedFile);
-        gSetup.stagedFile = NULL;
-        FreeResource(gSetup.resourceHandle);
-    }
+    // The close writes what the stream still buffers.
+    if (last && !StreamFlush(staging.stagedFile))
+        return FailStage(CloseStaging, AbortStageCreate);
+    if (last)
+        CloseStaging();
     return 1;
 }

@@ -8,53 +8,100 @@
 
 #ifdef _WIN32
 #include "setup/setup_state.h"
+#include "support/product_names.h"
 
 int LogCreate()
 {
+    LogState& log = gSetup.log;
     // targetPath (300) and the name always fit the 500 bytes; a cut path
     // would create the log somewhere else, so it is refused all the same.
-    if (!CopyText(gSetup.logPath, sizeof gSetup.logPath, gSetup.targetPath) ||
-        !AppendText(gSetup.logPath, sizeof gSetup.logPath, "deinst.log"))
+    if (!CopyText(log.logPath, sizeof log.logPath, gSetup.targetPath) ||
+        !AppendText(log.logPath, sizeof log.logPath, LOG_FILE_NAME))
         return 0;
-    gSetup.logFile = StreamOpen(gSetup.logPath, StreamWriteText);
-    if (!gSetup.logFile)
+    log.logFile = StreamOpen(log.logPath, StreamWriteText);
+    if (!log.logFile)
         return 0;
-    gSetup.logOpened = 1;
+    log.logOpened = 1;
     return 1;
+}
+
+void CloseLog()
+{
+    if (gSetup.log.logFile) {
+        StreamClose(gSetup.log.logFile);
+        gSetup.log.logFile = NULL;
+    }
 }
 
 void LogWriteLevels(int count, const int* flags)
 {
-    if (!gSetup.logFile)
+    Stream* file = gSetup.log.logFile;
+    if (!file)
         return;
-    StreamWriteString(gSetup.logFile, "ID ");
-    StreamWriteNumber(gSetup.logFile, count);
+    StreamWriteString(file, "ID ");
+    StreamWriteNumber(file, count);
     for (int i = 0; i < count; ++i) {
-        StreamWriteString(gSetup.logFile, " ");
-        StreamWriteNumber(gSetup.logFile, flags[i]);
+        StreamWriteString(file, " ");
+        StreamWriteNumber(file, flags[i]);
     }
-    StreamWriteString(gSetup.logFile, "\n");
+    StreamWriteString(file, "\n");
 }
 
 void LogRecord(const char* code, const char* argument)
 {
-    if (!gSetup.logFile)
+    Stream* file = gSetup.log.logFile;
+    if (!file)
         return;
-    StreamWriteString(gSetup.logFile, code);
-    StreamWriteString(gSetup.logFile, " ");
-    StreamWriteString(gSetup.logFile, argument);
-    StreamWriteString(gSetup.logFile, "\n");
+    StreamWriteString(file, code);
+    StreamWriteString(file, " ");
+    StreamWriteString(file, argument);
+    StreamWriteString(file, "\n");
 }
 
 void LogFlush()
 {
-    StreamFlush(gSetup.logFile);
+    StreamFlush(gSetup.log.logFile);
 }
 #endif
 
 int LogReadLine(Stream* stream, char* line)
 {
     return StreamReadLine(stream, line, LogLineCapacity);
+}
+
+size_t LogJoinLineEnds(char* text, size_t size)
+{
+    size_t out = 0;
+    for (size_t i = 0; i < size; ++i) {
+        if (text[i] == '\r' && i + 1 < size && text[i + 1] == '\n')
+            continue;
+        text[out++] = text[i];
+    }
+    return out;
+}
+
+int LogPreviousLine(const char* text, size_t* end, char* line, size_t capacity)
+{
+    size_t stop = *end;
+    if (stop == 0)
+        return 0;
+    // The line that holds the last byte starts after the LF before it; going
+    // forward it was read in pieces counted from that start.
+    size_t start = stop - 1;
+    while (start > 0 && text[start - 1] != '\n')
+        --start;
+    const size_t piece = LogLineCapacity - 1;
+    size_t from = start + (stop - 1 - start) / piece * piece;
+
+    if (capacity > 0) {
+        size_t length = stop - from;
+        if (length > capacity - 1)
+            length = capacity - 1;
+        memcpy(line, text + from, length);
+        line[length] = '\0';
+    }
+    *end = from;
+    return 1;
 }
 
 void LogSplitLine(const char* line, char* code, char* argument, size_t argumentCapacity)
@@ -86,8 +133,8 @@ void LogSplitLine(const char* line, char* code, char* argument, size_t argumentC
 }
 
 // Reads a number the way atoi does (blanks, sign, digits up to the first
-// non-digit, none gives 0), held to the range of int as strtol would hold it
-// to that of long.
+// non-digit, none gives 0), held to the range of int so that every platform
+// reads the same value.
 static int ReadNumber(const char* text)
 {
     while (*text == ' ' || (*text >= '\t' && *text <= '\r'))

@@ -1,8 +1,8 @@
-// The install log "deinst.log": one CR LF line per change, undone backwards.
+// The install log (LOG_FILE_NAME): one CR LF line per change, undone backwards.
 //
-// Writing goes through gSetup.logFile (a text stream, so "\n" lands on disk as
-// CR LF). Reading is pure text handling over the same stream, so that it also
-// builds natively for the host tests and the fuzzer. The uninstaller reads the same file, so the
+// Writing goes through gSetup.log.logFile (a text stream, so "\n" lands on disk
+// as CR LF; no other process can write to the file while it is open). Reading is pure text handling so that it also builds natively for
+// the host tests and the fuzzer. The uninstaller reads the same file, so the
 // record formats are fixed: a two-letter code, a blank, the argument, "\n".
 #ifndef KOVRA_INSTALL_LOG_H
 #define KOVRA_INSTALL_LOG_H
@@ -13,15 +13,17 @@ struct Stream;
 
 enum {
     LogLineCapacity = 500,   // a read takes at most 499 characters
-    LogMaxLevels = 150       // an ID record with more levels stops the reader
+    LogMaxLevels = 150,      // an ID record with more levels stops the reader
+    MaxCreatedLevels = 120   // levels of a target path that a run records
 };
 
 #ifdef _WIN32
-// Builds gSetup.logPath (targetPath + "deinst.log") and creates the log in
-// text mode, emptying an older one; no other process can write to it while
-// it is open. Returns 1 with gSetup.logFile open and
-// gSetup.logOpened set, 0 when the file cannot be created (logOpened stays 0).
+// Builds gSetup.log.logPath (targetPath + "deinst.log") and creates the log
+// as a text stream, emptying an older one. Returns 1 with the log open and
+// logOpened set, 0 when the file cannot be created (logOpened stays 0).
 int LogCreate();
+// Closes the log if it is open; the only code that closes it.
+void CloseLog();
 
 // Writes the ID record: "ID <count>" then " <flag>" per level, then "\n".
 void LogWriteLevels(int count, const int* flags);
@@ -39,6 +41,17 @@ void LogFlush();
 // (LogLineCapacity bytes), line end included when it fitted; a text stream
 // gives CR LF as "\n". Returns 1 when a line was read, 0 at the end of the file.
 int LogReadLine(Stream* stream, char* line);
+
+// Takes the log's lines from the last back out of text[0, *end), the log's
+// bytes with CR LF already made LF: the same pieces LogReadLine gives going
+// forward (a line, its LF included, in pieces of at most LogLineCapacity - 1
+// characters), last piece first. Copies the piece into line (capacity bytes,
+// cut to fit) and moves *end to its start. Returns 0 when *end is 0.
+int LogPreviousLine(const char* text, size_t* end, char* line, size_t capacity);
+
+// Makes every CR LF of text[0, size) a LF in place, as a text stream reads
+// it; returns the new size.
+size_t LogJoinLineEnds(char* text, size_t size);
 
 // Splits a line into its two-letter code (code gets 3 bytes) and its argument:
 // the text from the fourth character up to the line end, without the line end

@@ -6,11 +6,19 @@
 #ifndef KOVRA_INTEGRATION_H
 #define KOVRA_INTEGRATION_H
 
+#include <windows.h>
+
 // Start-menu folder and two shortcuts on platforms 1 and 2 (records CI, CL,
 // CL); a Program Manager group with the uninstaller on platform 0 (PG).
 // Creates and logs nothing and returns 0 when the shell's "Programs" folder
 // cannot be read.
 int InstallStartMenuEntries();                       // step 98
+enum { ProgramsCapacity = 260 };  // the shell's MAX_PATH
+
+// Reads the user's Programs folder (HKCU Shell Folders "Programs") into
+// folder (capacity bytes) with the key opened for access; 0 when the value is
+// missing, not text, empty or too long.
+int ReadProgramsFolder(REGSAM access, char* folder, size_t capacity);
 // Creates Programs\name (an existing folder is used as it is) and logs CI.
 int CreateStartMenuFolder(const char* name);
 // Saves Programs\linkName.lnk pointing at target, working folder the target's
@@ -26,23 +34,20 @@ int DeleteProgramGroup(const char* group);
 int AddProgramItem(const char* group, const char* commandLine, const char* itemName);
 
 // Replaces HKLM ...\Uninstall\keyName as a whole with DisplayName and
-// UninstallString (targetPath + programFile, unquoted), then logs RK.
+// UninstallString (targetPath + programFile, in quotation marks when it
+// holds a blank), then logs RK.
 // Does nothing and returns 1 on platform 0.
 int RegisterUninstall(const char* keyName, const char* displayText, const char* programFile);  // step 99
+// 1 when ...\Uninstall\keyName exists and its UninstallString names
+// folder + program, quoted or not (case aside); the key is not created.
+int UninstallEntryNames(const char* keyName, const char* folder, const char* program);
 // Deletes ...\Uninstall\keyName; no key is left whether or not it existed.
 int RemoveUninstallEntry(const char* keyName);
 
-// Undoes an abandoned run: the temporary files, then the log from its last
-// line back, then the log itself and the folder levels this run created.
-// Returns 0 when it stopped early (the log then stays).
+// Undoes an abandoned run: closes every stage, deletes the temporary files,
+// replays the log from its last line back (gSetup.rollback), then deletes
+// the log and the folder levels this run created. Returns 0 when it stopped
+// early (the log then stays).
 int RunRollback();
-// Reads line n (from 1) of the reopened log into the rollback's line buffer;
-// counts linesLeft down. 0 when the log ends before line n.
-int FetchLogLine(int n);
-// The undo of IS: closes Display Properties and switches the screen saver off.
-int ResetScreenSaver();
-// The undo of IN "[file][section][key]": deletes that key. 0 when the system
-// refuses, or when the record does not name all three (nothing is written).
-int DeleteIniEntry(const char* argument);
 
 #endif

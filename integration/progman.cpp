@@ -9,38 +9,35 @@
 #include "integration/integration.h"
 #include "support/bounded.h"
 
-namespace {
-
 enum { CommandCapacity = 260, CommandTimeoutMs = 1000 };
 
-const char kFrame[] = "\x1C";
+static const char Frame[] = "\x1C";
 
-HDDEDATA CALLBACK IgnoreTransaction(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR)
+static HDDEDATA CALLBACK IgnoreTransaction(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR)
 {
     return NULL;
 }
 
-// Builds "<head><1C>arg<1C><tail>" into command. A command that does not fit
-// is not built: a cut one could name another group or program.
-int BuildCommand(char* command, const char* head, const char* arg, const char* tail)
+// Builds "<head><1C>arg<1C><tail>" into command (capacity bytes). A command
+// that does not fit is not built: a cut one could name another group or
+// program.
+static int BuildCommand(char* command, size_t capacity, const char* head, const char* arg, const char* tail)
 {
-    int fits = CopyText(command, CommandCapacity, head);
-    fits &= AppendText(command, CommandCapacity, kFrame);
-    fits &= AppendText(command, CommandCapacity, arg);
-    fits &= AppendText(command, CommandCapacity, kFrame);
-    fits &= AppendText(command, CommandCapacity, tail);
+    int fits = CopyText(command, capacity, head);
+    fits &= AppendText(command, capacity, Frame);
+    fits &= AppendText(command, capacity, arg);
+    fits &= AppendText(command, capacity, Frame);
+    fits &= AppendText(command, capacity, tail);
     return fits;
 }
 
-int SendGroupCommand(const char* head, const char* group, const char* tail)
+static int SendGroupCommand(const char* head, const char* group, const char* tail)
 {
     char command[CommandCapacity];
-    if (!BuildCommand(command, head, group, tail))
+    if (!BuildCommand(command, sizeof command, head, group, tail))
         return 0;
     return SendProgmanCommand(command);
 }
-
-}  // namespace
 
 int SendProgmanCommand(const char* command)
 {
@@ -81,10 +78,10 @@ int AddProgramItem(const char* group, const char* commandLine, const char* itemN
 
     // [AddItem(<1C>command line<1C>,<1C>item name<1C>)]
     char tail[CommandCapacity];
-    if (!BuildCommand(tail, ",", itemName, ")]"))
+    if (!BuildCommand(tail, sizeof tail, ",", itemName, ")]"))
         return 0;
     char command[CommandCapacity];
-    if (!BuildCommand(command, "[AddItem(", commandLine, tail))
+    if (!BuildCommand(command, sizeof command, "[AddItem(", commandLine, tail))
         return 0;
     return SendProgmanCommand(command);
 }

@@ -7,64 +7,67 @@
 
 #include "integration/install_log.h"
 #include "integration/integration.h"
-#include "setup/driver.h"
 #include "setup/setup_state.h"
 #include "support/bounded.h"
+#include "support/product_names.h"
 
-namespace {
+static const char ShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
-const char kShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-const char kUninstallName[] = "Entferne " PRODUCT_NAME;
-
-enum { ProgramsCapacity = 260, WideCapacity = 260 };
+enum { WideCapacity = 260 };
 
 // Reads the "Programs" value of an open shell-folders key. A value that is
 // missing, not text, empty or too long for the buffer gives 0, so that no
 // path is ever built from an unread buffer or one pointing at a drive root.
-int ReadProgramsValue(HKEY key, char* folder)
+static int ReadProgramsValue(HKEY key, char* folder, size_t capacity)
 {
     DWORD type = 0;
-    DWORD size = ProgramsCapacity;
-    if (RegQueryValueExA(key, "Programs", NULL, &type, (BYTE*)folder, &size) != ERROR_SUCCESS)
+    DWORD size = (DWORD)capacity;
+    if (capacity == 0 ||
+        RegQueryValueExA(key, "Programs", NULL, &type, (BYTE*)folder, &size) != ERROR_SUCCESS)
         return 0;
     if (type != REG_SZ && type != REG_EXPAND_SZ)
         return 0;
     // The stored bytes need not end in a zero.
-    if (size < ProgramsCapacity)
+    if (size < capacity)
         folder[size] = '\0';
-    else if (folder[ProgramsCapacity - 1] != '\0')
+    else if (folder[capacity - 1] != '\0')
         return 0;
     return folder[0] != '\0';
 }
 
-int ReadProgramsFolder(REGSAM access, char* folder)
+int ReadProgramsFolder(REGSAM access, char* folder, size_t capacity)
 {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kShellFoldersKey, 0, access, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, ShellFoldersKey, 0, access, &key) != ERROR_SUCCESS)
         return 0;
-    int read = ReadProgramsValue(key, folder);
+    int read = ReadProgramsValue(key, folder, capacity);
     RegCloseKey(key);
     return read;
 }
 
-// "%s\%s" into a PathCapacity buffer; 0 when it does not fit.
-int JoinPath(char* path, const char* folder, const char* name)
+// "%s\%s" into path (capacity bytes); 0 when it does not fit.
+static int JoinPath(char* path, size_t capacity, const char* folder, const char* name)
 {
-    int fits = CopyText(path, PathCapacity, folder);
-    fits &= AppendText(path, PathCapacity, "\\");
-    fits &= AppendText(path, PathCapacity, name);
+    int fits = CopyText(path, capacity, folder);
+    fits &= AppendText(path, capacity, "\\");
+    fits &= AppendText(path, capacity, name);
     return fits;
 }
 
-}  // namespace
+// targetPath + program into path (capacity bytes).
+static void TargetProgram(char* path, size_t capacity, const char* program)
+{
+    CopyText(path, capacity, gSetup.targetPath);
+    AppendText(path, capacity, program);
+}
 
 int CreateStartMenuFolder(const char* name)
 {
     char programs[ProgramsCapacity];
-    if (!ReadProgramsFolder(KEY_READ | KEY_WRITE, programs))
+    if (!ReadProgramsFolder(KEY_READ | KEY_WRITE, programs, sizeof programs))
         return 0;
     char folder[PathCapacity];
-    if (!JoinPath(folder, programs, name))
+    if (!JoinPath(folder, sizeof folder, programs, name))
         return 0;
     // An existing folder is used as it is; the record is written either way.
     CreateDirectoryA(folder, NULL);
@@ -75,11 +78,12 @@ int CreateStartMenuFolder(const char* name)
 int CreateShortcut(const char* linkName, const char* target)
 {
     char programs[ProgramsCapacity];
-    if (!ReadProgramsFolder(KEY_QUERY_VALUE, programs))
+    if (!ReadProgramsFolder(KEY_QUERY_VALUE, programs, sizeof programs))
         return 0;
 
     char linkFile[PathCapacity];
-    if (!JoinPath(linkFile, programs, linkName) || !AppendText(linkFile, PathCapacity, ".lnk"))
+    if (!JoinPath(linkFile, sizeof linkFile, programs, linkName) ||
+        !AppendText(linkFile, sizeof linkFile, ".lnk"))
         return 0;
     WCHAR wideFile[WideCapacity];
     if (MultiByteToWideChar(CP_ACP, 0, linkFile, -1, wideFile, WideCapacity) == 0)
@@ -121,13 +125,11 @@ int InstallStartMenuEntries()
     if (gSetup.platform == 1 || gSetup.platform == 2) {
         if (!CreateStartMenuFolder(PRODUCT_NAME))
             return 0;
-        CopyText(program, sizeof program, gSetup.targetPath);
-        AppendText(program, sizeof program, "kovra.exe");
+        TargetProgram(program, sizeof program, GAME_PROGRAM);
         if (!CreateShortcut(PRODUCT_NAME "\\" PRODUCT_NAME, program))
             return 0;
-        CopyText(program, sizeof program, gSetup.targetPath);
-        AppendText(program, sizeof program, "uninst.exe");
-        return CreateShortcut(PRODUCT_NAME "\\Entferne " PRODUCT_NAME, program);
+        TargetProgram(program, sizeof program, UNINSTALL_PROGRAM);
+        return CreateShortcut(PRODUCT_NAME "\\" UNINSTALL_LINK_NAME, program);
     }
 
     // A group left by an earlier installation goes first, so that the new
@@ -135,9 +137,8 @@ int InstallStartMenuEntries()
     // needed: the group is logged either way.
     DeleteProgramGroup(PRODUCT_NAME);
     CreateProgramGroup(PRODUCT_NAME);
-    CopyText(program, sizeof program, gSetup.targetPath);
-    AppendText(program, sizeof program, "uninst.exe");
-    AddProgramItem(PRODUCT_NAME, program, kUninstallName);
+    TargetProgram(program, sizeof program, UNINSTALL_PROGRAM);
+    AddProgramItem(PRODUCT_NAME, program, UNINSTALL_LINK_NAME);
     LogRecord("PG", PRODUCT_NAME);
     return 1;
 }

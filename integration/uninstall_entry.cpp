@@ -6,39 +6,40 @@
 #include "setup/setup_state.h"
 #include "support/bounded.h"
 
-namespace {
+#include <string.h>
 
-const char kParentKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+static const char ParentKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 
 enum { EntryKeyCapacity = 300 };
 
 // The key name must name one key right below Uninstall: an empty name
 // would address the Uninstall key itself, and a name with a backslash
 // creates parent keys that deleting the last one leaves behind.
-int EntryKeyName(char* entry, const char* keyName)
+static int EntryKeyName(char* entry, size_t capacity, const char* keyName)
 {
     if (keyName[0] == '\0')
         return 0;
     for (const char* p = keyName; *p; ++p)
         if (*p == '\\')
             return 0;
-    return CopyText(entry, EntryKeyCapacity, "Uninstall\\") && AppendText(entry, EntryKeyCapacity, keyName);
+    return CopyText(entry, capacity, "Uninstall\\") && AppendText(entry, capacity, keyName);
 }
 
-LONG CreateEntryKey(HKEY parent, const char* entry, HKEY* key, DWORD* disposition)
+static LONG CreateEntryKey(HKEY parent, const char* entry, HKEY* key, DWORD* disposition)
 {
     *disposition = 0;
     return RegCreateKeyExA(parent, entry, 0, (LPSTR)"", REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL,
                            key, disposition);
 }
 
-// Opens the parent key and creates or opens the entry key below it. On 1
-// both keys are open; on 0 neither is.
-int OpenEntryKey(const char* keyName, char* entry, HKEY* parent, HKEY* key, DWORD* disposition)
+// Opens the parent key and creates or opens the entry key below it, its
+// name put into entry (EntryKeyCapacity bytes). On 1 both keys are open; on
+// 0 neither is.
+static int OpenEntryKey(const char* keyName, char* entry, HKEY* parent, HKEY* key, DWORD* disposition)
 {
-    if (!EntryKeyName(entry, keyName))
+    if (!EntryKeyName(entry, EntryKeyCapacity, keyName))
         return 0;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kParentKey, 0, KEY_READ | KEY_WRITE, parent) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ParentKey, 0, KEY_READ | KEY_WRITE, parent) != ERROR_SUCCESS)
         return 0;
     if (CreateEntryKey(*parent, entry, key, disposition) != ERROR_SUCCESS) {
         RegCloseKey(*parent);
@@ -47,23 +48,32 @@ int OpenEntryKey(const char* keyName, char* entry, HKEY* parent, HKEY* key, DWOR
     return 1;
 }
 
-void SetText(HKEY key, const char* name, const char* text)
+static void SetText(HKEY key, const char* name, const char* text)
 {
     RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)text, (DWORD)lstrlenA(text) + 1);
 }
 
-}  // namespace
+// folder + program into path (capacity bytes).
+static void UninstallCommand(char* path, size_t capacity, const char* folder, const char* program)
+{
+    CopyText(path, capacity, folder);
+    AppendText(path, capacity, program);
+}
 
 int RegisterUninstall(const char* keyName, const char* displayText, const char* programFile)
 {
     if (gSetup.platform == 0)
         return 1;
 
-    // Not quoted, also when the folder has spaces: the uninstaller is
-    // started with this text as it stands.
+    // Quoted when the path holds a blank, as Windows writes it for programs
+    // under "Program Files": unquoted, "D:\Spiele\Kovra Rendo Cup\uninst.exe"
+    // would start a planted D:\Spiele\Kovra.exe.
+    char path[PathCapacity];
     char command[PathCapacity];
-    CopyText(command, sizeof command, gSetup.targetPath);
-    AppendText(command, sizeof command, programFile);
+    UninstallCommand(path, sizeof path, gSetup.targetPath, programFile);
+    CopyText(command, sizeof command, strchr(path, ' ') ? "\"" : "");
+    AppendText(command, sizeof command, path);
+    AppendText(command, sizeof command, strchr(path, ' ') ? "\"" : "");
 
     char entry[EntryKeyCapacity];
     HKEY parent, key;
@@ -92,6 +102,39 @@ int RegisterUninstall(const char* keyName, const char* displayText, const char* 
 
     LogRecord("RK", keyName);
     return 1;
+}
+
+int UninstallEntryNames(const char* keyName, const char* folder, const char* program)
+{
+    char entry[EntryKeyCapacity];
+    if (!EntryKeyName(entry, sizeof entry, keyName))
+        return 0;
+    char keyPath[EntryKeyCapacity + sizeof ParentKey];
+    CopyText(keyPath, sizeof keyPath, ParentKey);
+    AppendText(keyPath, sizeof keyPath, "\\");
+    AppendText(keyPath, sizeof keyPath, entry);
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return 0;
+    char value[PathCapacity];
+    DWORD size = sizeof value - 1;
+    DWORD type = 0;
+    LONG read = RegQueryValueExA(key, "UninstallString", NULL, &type, (BYTE*)value, &size);
+    RegCloseKey(key);
+    if (read != ERROR_SUCCESS || type != REG_SZ)
+        return 0;
+    value[size] = '\0';
+
+    char path[PathCapacity];
+    UninstallCommand(path, sizeof path, folder, program);
+    const char* named = value;
+    size_t length = strlen(value);
+    // Either form the setup writes: quoted or as it stands.
+    if (length >= 2 && value[0] == '"' && value[length - 1] == '"') {
+        value[length - 1] = '\0';
+        named = value + 1;
+    }
+    return lstrcmpiA(named, path) == 0;
 }
 
 int RemoveUninstallEntry(const char* keyName)

@@ -8,9 +8,9 @@
 // calls it first when its dialog is being created.
 void PreparePage(HWND page);
 
-// True only for a plain click (or Esc for IDC_CANCEL): the whole command word
+// 1 only for a plain click (or Esc for IDC_CANCEL): the whole command word
 // must equal the control id, notification code 0.
-inline bool IsPlainCommand(WPARAM wParam, int id) { return wParam == (WPARAM)id; }
+inline int IsPlainCommand(WPARAM wParam, int id) { return wParam == (WPARAM)id; }
 
 // The buttons that end a page, the same on every page: "Weiter" goes on to
 // page next, "Zurück" back to page back (0: the page has no such button or
@@ -21,5 +21,9 @@ INT_PTR EndPageOnCommand(HWND page, WPARAM wParam, int next, int back);
 INT_PTR CALLBACK WelcomePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK TargetPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK ConfirmPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+// Template 180. Each tick advances gSetup.step by one, runs that step's stage
+// while abortCode is 0, and shows the step on the bar and the label; the tick
+// after step 100 ends the dialog with page 5.
+INT_PTR CALLBACK ProgressPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 
 #endif

@@ -7,19 +7,16 @@
 #include "pages/drive_space.h"
 #include "pages/pages.h"
 #include "resources/resource_ids.h"
-#include "setup/driver.h"
 #include "setup/setup_state.h"
 #include "support/bounded.h"
 #include "support/file_object.h"
+#include "support/product_names.h"
 
 static const char PageText[] = "Bitte w\xE4hlen Sie den Zielpfad.";
 static const char BrowseTitle[] = "Bitte w\xE4hlen Sie den Zielpfad:";
 static const char AlreadyInstalled[] =
     "In dieses Verzeichnis wurde bereits ein Programm installiert!\n"
     "Bitte w\xE4hlen Sie ein anderes Verzeichnis.";
-
-// The edited text, read afresh on every change.
-static char scratch[PathCapacity];
 
 static int EndsInBackslash(const char* text)
 {
@@ -37,7 +34,8 @@ static int FitsTargetPath(const char* text)
 
 static void OnEditChange(HWND page)
 {
-    GetDlgItemTextA(page, IDC_TARGET_EDIT, scratch, sizeof scratch);
+    char* scratch = gSetup.targetPage.scratch;
+    GetDlgItemTextA(page, IDC_TARGET_EDIT, scratch, sizeof gSetup.targetPage.scratch);
     EnablePageButton(page, IDC_NEXT, CheckTargetDrive(scratch) && FitsTargetPath(scratch));
     FillSpaceLabels(page, FreeSpaceOfLetter(scratch[0]), scratch[0]);
 }
@@ -53,15 +51,18 @@ static void OnInit(HWND page)
     ShowStoredTargetSpace(page);
 }
 
-// Fills folder with the full path the user chose; 0 when cancelled or when
-// the choice has no file-system path.
-static int BrowseForFolder(HWND page, char* folder)
+// Fills folder (capacity bytes, MAX_PATH at least) with the full path the
+// user chose; 0 when cancelled or when the choice has no file-system path.
+static int BrowseForFolder(HWND page, char* folder, size_t capacity)
 {
+    // Neither shell call takes a size: both fill up to MAX_PATH.
+    if (capacity < MAX_PATH)
+        return 0;
     BROWSEINFOA info;
     ZeroMemory(&info, sizeof info);
     info.hwndOwner = page;
     info.pidlRoot = NULL;  // the desktop
-    info.pszDisplayName = scratch;
+    info.pszDisplayName = gSetup.targetPage.scratch;
     info.lpszTitle = BrowseTitle;
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN;
     LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
@@ -75,7 +76,7 @@ static int BrowseForFolder(HWND page, char* folder)
 static void OnBrowse(HWND page)
 {
     char folder[PathCapacity];  // SHGetPathFromIDListA fills up to MAX_PATH
-    if (BrowseForFolder(page, folder)) {
+    if (BrowseForFolder(page, folder, sizeof folder)) {
         // Browsing adds the product folder; a drive root has its backslash.
         char target[TextCapacity];
         CopyText(target, sizeof target, folder);
@@ -95,7 +96,8 @@ static void OnBrowse(HWND page)
 
 static void OnNext(HWND page)
 {
-    GetDlgItemTextA(page, IDC_TARGET_EDIT, scratch, sizeof scratch);
+    char* scratch = gSetup.targetPage.scratch;
+    GetDlgItemTextA(page, IDC_TARGET_EDIT, scratch, sizeof gSetup.targetPage.scratch);
     if (!FitsTargetPath(scratch))
         return;
     CopyText(gSetup.targetPath, sizeof gSetup.targetPath, scratch);
@@ -105,7 +107,7 @@ static void OnNext(HWND page)
     // A log left by an earlier installation belongs to its uninstaller.
     char logPath[PathCapacity];
     CopyText(logPath, sizeof logPath, gSetup.targetPath);
-    AppendText(logPath, sizeof logPath, "deinst.log");
+    AppendText(logPath, sizeof logPath, LOG_FILE_NAME);
     FileObject log;
     log.Open(logPath, FileModeRead);
     if (log.IsOpen()) {

@@ -10,6 +10,12 @@ build=${KOVRA_BUILD_DIR:-$root/build}
 bash "$root/scripts/prereqs.sh"
 bash "$root/scripts/build.sh" >/dev/null
 
+# Wine's loader is a 32-bit Linux program; some virtual machines run none.
+if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+    echo "built $build/win32/setup.exe; this machine runs no 32-bit programs, so Wine cannot start it here" >&2
+    exit 1
+fi
+
 run=$build/run
 mkdir -p "$run"
 "$root/tests/wine/make-prefix.sh" "$run/golden"

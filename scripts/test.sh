@@ -12,14 +12,26 @@ status=0
 summary=$(mktemp)
 run_ctest() {
     local dir=$1; shift
-    (cd "$dir" && "$@" ctest --output-on-failure --timeout 600) | tee -a "$summary"
+    local tool=()
+    while [ $# -gt 0 ] && [ "$1" != "--" ]; do tool+=("$1"); shift; done
+    [ "${1:-}" = "--" ] && shift
+    (cd "$dir" && "${tool[@]}" ctest --output-on-failure --timeout 600 "$@") | tee -a "$summary"
     [ "${PIPESTATUS[0]}" = 0 ] || status=1
 }
 
 echo "== host tests"
 run_ctest "$build/host" env
-echo "== Windows programs under Wine"
-run_ctest "$build/win32" xvfb-run -a -s "-screen 0 1024x768x24"
+# Wine's loader is a 32-bit Linux program; some virtual machines run no
+# 32-bit code at all ("Exec format error"). There only the checks that read
+# the built programs run, and the run says plainly what it left out.
+if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+    echo "== Windows programs under Wine"
+    run_ctest "$build/win32" xvfb-run -a -s "-screen 0 1024x768x24"
+else
+    echo "== Windows programs: this machine runs no 32-bit programs, so Wine cannot start them;"
+    echo "   only the checks of the built files run, the Wine and end-to-end tests do not"
+    run_ctest "$build/win32" env -- -L static
+fi
 
 bash "$root/tests/figures.sh" "$build" || status=1
 

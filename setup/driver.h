@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#define PRODUCT_NAME "Kovra Rendo Cup"
 #define SETUP_CLASS  "SETCLASS"
 #define SETUP_TITLE  "Vantorell Setup"
 

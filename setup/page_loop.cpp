@@ -1,14 +1,13 @@
 // The page loop and the ending of a run.
 #include <windows.h>
 
-#include "engine/timeline.h"
 #include "integration/install_log.h"
 #include "integration/integration.h"
 #include "pages/pages.h"
 #include "resources/resource_ids.h"
 #include "setup/driver.h"
 #include "setup/setup_state.h"
-#include "support/stream.h"
+#include "support/product_names.h"
 
 void RunPageLoop(HWND backdrop)
 {
@@ -36,10 +35,10 @@ void RunPageLoop(HWND backdrop)
 
 void RunEnding(HWND backdrop)
 {
-    if (gSetup.logFile) {
+    // The PN record is the last line of every log the setup closes.
+    if (gSetup.log.logFile) {
         LogRecord("PN", PRODUCT_NAME);
-        StreamClose(gSetup.logFile);
-        gSetup.logFile = NULL;
+        CloseLog();
     }
     if (gSetup.abortCode != AbortNone) {
         MessageBoxA(backdrop, "Installation abgebrochen.", PRODUCT_NAME, MB_OK);

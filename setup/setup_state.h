@@ -1,12 +1,16 @@
 // The one global record of a setup run, and the abort codes.
 //
-// Every stage reads and writes its fields here; nothing is allocated per run
-// and nothing is freed at the end, the process simply ends. Each stage owns the
-// fields grouped under its name and opens and closes its own handles.
+// The record is made of one sub-record per stage. A stage's fields, handles
+// and scratch buffers live in its own sub-record, and the stage's close
+// function (CloseLog, CloseStaging, CloseExpansion, CloseExtraction) is the
+// only code that closes its handles. Nothing is allocated per run and nothing
+// is freed at the end: the process simply ends.
 #ifndef KOVRA_SETUP_STATE_H
 #define KOVRA_SETUP_STATE_H
 
 #include <windows.h>
+
+#include "integration/log_replay.h"
 
 struct ResFileReader;
 struct Stream;
@@ -46,8 +50,58 @@ enum AbortCode {
 enum {
     TextCapacity = 300,      // targetPath, windowsDir
     PathCapacity = 500,      // paths built from targetPath
-    MaxCreatedLevels = 120,
     CopyBufferSize = 10000
+};
+
+// The install log, open from step 1 to the end of the page loop.
+struct LogState {
+    char logPath[PathCapacity];
+    Stream* logFile;
+    int logOpened;           // the rollback has work to do
+};
+
+// Step 1 and steps 2..19: the target's levels, then the resource copied
+// into temp.un_.
+struct StagingState {
+    char walkPath[PathCapacity];
+    int createdLevels[MaxCreatedLevels];  // outermost first; 1 = made by this run
+    int levelCount;
+    HRSRC resourceInfo;
+    HGLOBAL resourceHandle;
+    const unsigned char* resourceCursor;
+    DWORD stagedSize;
+    DWORD stagedRemaining;
+    char stagedPath[PathCapacity];   // temp.un_
+    Stream* stagedFile;
+    int stagedPresent;               // on disk and this run's
+};
+
+// Steps 20..60: temp.un_ through LZ32 into temp.uni.
+struct ExpansionState {
+    INT lzHandle;                    // 0 when none is open
+    DWORD expandedSize;
+    DWORD expandRemaining;
+    char archivePath[PathCapacity];  // temp.uni
+    Stream* archiveOut;
+    int archivePresent;              // on disk and this run's
+};
+
+// Steps 61..95: temp.uni written out as the game's files.
+struct ExtractionState {
+    ResFileReader* archiveReader;
+    int entryIndex;
+    DWORD dataTotal;
+    DWORD dataRemaining;
+    char entryName[PathCapacity];    // empty between two entries
+    DWORD entrySize;
+    DWORD entryRemaining;
+    char entryPath[PathCapacity];
+    Stream* entryFile;
+};
+
+// The target page's copy of the edited text, read afresh on every change.
+struct TargetPageState {
+    char scratch[PathCapacity];
 };
 
 struct SetupState {
@@ -59,50 +113,16 @@ struct SetupState {
     char windowsDir[TextCapacity];
     char targetPath[TextCapacity];  // always ends in a backslash once set
 
-    // The install log, open from staging to the end of the page loop.
-    char logPath[PathCapacity];
-    Stream* logFile;
-    int logOpened;
-    int createdLevels[MaxCreatedLevels];
-    int levelCount;
-
-    char stagedPath[PathCapacity];   // temp.un_
-    int stagedPresent;
-    char archivePath[PathCapacity];  // temp.uni
-    int archivePresent;
-
     int step;
     int stepBusy;
-    unsigned char copyBuffer[CopyBufferSize];
+    unsigned char copyBuffer[CopyBufferSize];  // expansion and extraction
 
-    // Staging: the resource copied into temp.un_.
-    HRSRC resourceInfo;
-    HGLOBAL resourceHandle;
-    const unsigned char* resourceCursor;
-    DWORD stagedSize;
-    DWORD stagedRemaining;
-    Stream* stagedFile;
-    char walkPath[PathCapacity];
-
-    // Expansion: temp.un_ through LZ32 into temp.uni.
-    INT lzHandle;
-    DWORD expandedSize;
-    DWORD expandRemaining;
-    Stream* archiveOut;
-
-    // Extraction: temp.uni written out as the game's files.
-    ResFileReader* archiveReader;
-    int entryIndex;
-    DWORD dataTotal;
-    DWORD dataRemaining;
-    char entryName[PathCapacity];
-    DWORD entrySize;
-    DWORD entryRemaining;
-    char entryPath[PathCapacity];
-    Stream* entryFile;
-
-    // Rollback: lines still to undo.
-    int linesLeft;
+    TargetPageState targetPage;
+    LogState log;
+    StagingState staging;
+    ExpansionState expansion;
+    ExtractionState extraction;
+    LogReplay rollback;      // the log taken back after an abandoned run
 };
 
 extern SetupState gSetup;

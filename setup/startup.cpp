@@ -7,10 +7,13 @@
 #include "setup/setup_state.h"
 #include "setup/system_dlls.h"
 #include "support/bounded.h"
+#include "support/product_names.h"
 
 static const char ProgramFilesKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 // Where ProgramFilesDir cannot be read the user still gets a usable default.
 static const char FallbackProgramFiles[] = "C:\\Programme";
+
+enum { ProgramFilesValueCapacity = 1000 };
 
 static unsigned char PlatformKind()
 {
@@ -44,8 +47,10 @@ void BuildDefaultTarget(const char* value, DWORD valueSize, char* target, size_t
 
     // A folder too long for the product name falls back as a whole rather
     // than leaving a truncated path without its closing backslash.
-    if (lstrlenA(folder) + sizeof(PRODUCT_NAME "\\") > capacity)
-        CopyText(folder, sizeof folder, "C:\\Programme\\");
+    if (lstrlenA(folder) + sizeof(PRODUCT_NAME "\\") > capacity) {
+        CopyText(folder, sizeof folder, FallbackProgramFiles);
+        AppendText(folder, sizeof folder, "\\");
+    }
     CopyText(target, capacity, folder);
     AppendText(target, capacity, PRODUCT_NAME "\\");
 }
@@ -93,7 +98,7 @@ int RunStartupChecks()
         gSetup.abortCode = AbortNoProgramFilesKey;
         return 0;
     }
-    char value[1000];
+    char value[ProgramFilesValueCapacity];
     DWORD valueSize = sizeof value;
     if (RegQueryValueExA(key, "ProgramFilesDir", NULL, NULL, (BYTE*)value, &valueSize) != ERROR_SUCCESS)
         valueSize = 0;

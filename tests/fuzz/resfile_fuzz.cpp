@@ -64,6 +64,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         abort();
     ResFileFindOffset(r, "uninst.exe");
     ResFileFindSize(r, "KOVRA.EXE");
-    ResFileClose();
+    ResFileClose(r);
     return 0;
 }

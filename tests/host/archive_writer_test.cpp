@@ -3,6 +3,7 @@
 // with a message that names the problem.
 #include "engine/resfile.h"
 #include "support/stream.h"
+#include "tests/resfile_readers.h"
 #include "tools/archive_writer.h"
 
 #include <gtest/gtest.h>
@@ -36,7 +37,7 @@ protected:
     }
     void TearDown() override
     {
-        ResFileClose();
+        readers_.CloseAll();
         std::string cmd = "rm -rf '" + root_ + "'";
         ASSERT_EQ(0, system(cmd.c_str()));
     }
@@ -67,6 +68,7 @@ protected:
         return error;
     }
     std::string root_;
+    ResFileReaders readers_;
 };
 
 TEST_F(ArchiveWriterTest, WritesWhatTheReaderReads)
@@ -86,7 +88,7 @@ TEST_F(ArchiveWriterTest, WritesWhatTheReaderReads)
     ASSERT_EQ(1, ArchiveWrite(entries, out, error)) << error;
     fclose(out);
 
-    ResFileReader* r = ResFileOpen(path.c_str());
+    ResFileReader* r = readers_.Open(path);
     ASSERT_TRUE(r != 0);
     ASSERT_EQ(5u, ResFileCount(r));
     EXPECT_STREQ("uninst.exe", ResFileEntryName(r, 0));
@@ -111,7 +113,7 @@ TEST_F(ArchiveWriterTest, WritesWhatTheReaderReads)
     ASSERT_EQ(1, StreamSeek(f, ResFileFindOffset(r, "KOVRA.EXE")));
     ASSERT_EQ(7u, StreamRead(f, buf, 7));
     EXPECT_STREQ("MZ game", buf);
-    ResFileClose();
+    readers_.CloseAll();
 
     // The same archive from held data, byte for byte.
     std::vector<ArchiveEntry> held;

@@ -2,6 +2,7 @@
 // its archive's layout and names, and its expansion through our reader,
 // libmspack and msexpand.
 #include "engine/resfile.h"
+#include "tests/resfile_readers.h"
 #include "tools/demo_assets.h"
 #include "tools/demo_game.h"
 #include "tools/reference_expand.h"
@@ -36,7 +37,7 @@ protected:
         ASSERT_TRUE(ReadWhole(kDir + "/payload.sz_", packed_)) << "the host build makes it";
         ASSERT_TRUE(ReadWhole(kDir + "/payload.uni", archive_));
     }
-    void TearDown() override { ResFileClose(); }
+    ResFileReaders readers_;
     static Bytes packed_, archive_;
 };
 
@@ -67,7 +68,7 @@ TEST_F(DemoPayloadTest, ExpandsIdenticallyThroughAllExpanders)
 
 TEST_F(DemoPayloadTest, ArchiveHoldsTheGameAsTheSetupExpectsIt)
 {
-    ResFileReader* r = ResFileOpen((kDir + "/payload.uni").c_str());
+    ResFileReader* r = readers_.Open(kDir + "/payload.uni");
     ASSERT_TRUE(r != 0);
     ASSERT_EQ(311u, ResFileCount(r));
     EXPECT_STREQ("uninst.exe", ResFileEntryName(r, 0));
@@ -103,7 +104,7 @@ TEST_F(DemoPayloadTest, GeneratorMakesTheSameBytesEveryTime)
         EXPECT_TRUE(first[i].data == second[i].data) << first[i].name;
     }
     // Every file but the tuned film is what the build wrote.
-    ResFileReader* r = ResFileOpen((kDir + "/payload.uni").c_str());
+    ResFileReader* r = readers_.Open(kDir + "/payload.uni");
     ASSERT_TRUE(r != 0);
     for (size_t i = 0; i + 1 < first.size(); ++i) {
         ASSERT_STREQ(first[i].name.c_str(), ResFileEntryName(r, (unsigned)i));

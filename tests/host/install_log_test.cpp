@@ -55,6 +55,37 @@ std::string Code(const char* line)
     return code;
 }
 
+// The lines LogPreviousLine gives walking back, put in reading order.
+std::vector<std::string> WalkBack(std::string bytes)
+{
+    size_t end = LogJoinLineEnds(&bytes[0], bytes.size());
+    std::vector<std::string> lines;
+    char line[LogLineCapacity];
+    while (LogPreviousLine(bytes.data(), &end, line, sizeof line))
+        lines.insert(lines.begin(), line);
+    return lines;
+}
+
+TEST(LogPreviousLine, GivesTheReadersPiecesLastFirst)
+{
+    // The rollback walks back what the reader reads forward: the same pieces
+    // of long lines, the same empty lines, a last line without its end.
+    const std::string logs[] = {
+        "",
+        "ID 0\r\nNC kovra.exe\r\nPN Kovra Rendo Cup\r\n",
+        "ID 0\nNC a\n\n\nPN x",
+        "NC " + std::string(496, 'a') + "\r\n" + "NC " + std::string(497, 'b') + "\n",
+        "NC " + std::string(1200, 'c') + "\nRK k\r\n",
+        "\r\r\n\n\rx\r",
+        std::string(998, 'd'),
+    };
+    for (const std::string& log : logs) {
+        std::string translated = log;
+        translated.resize(LogJoinLineEnds(&translated[0], translated.size()));
+        EXPECT_EQ(ReadAll(translated), WalkBack(log)) << log.substr(0, 40);
+    }
+}
+
 TEST(LogReadLine, ReadsLinesWithTheirLineEnds)
 {
     std::vector<std::string> lines = ReadAll("ID 0\nNC kovra.exe\nPN Kovra Rendo Cup\n");

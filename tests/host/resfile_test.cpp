@@ -2,6 +2,7 @@
 // ones can be made exactly: cut short, lying counts, unterminated names.
 #include "engine/resfile.h"
 #include "support/stream.h"
+#include "tests/resfile_readers.h"
 
 #include <gtest/gtest.h>
 
@@ -56,7 +57,7 @@ class ResFileTest : public ::testing::Test {
 protected:
     void TearDown() override
     {
-        ResFileClose();
+        readers_.CloseAll();
         for (const std::string& p : paths_)
             unlink(p.c_str());
     }
@@ -73,7 +74,10 @@ protected:
         return path;
     }
 
+    ResFileReader* Open(const std::string& path) { return readers_.Open(path); }
+
     std::vector<std::string> paths_;
+    ResFileReaders readers_;
 };
 
 const std::vector<Entry> kGame = {
@@ -87,7 +91,7 @@ const std::vector<Entry> kGame = {
 TEST_F(ResFileTest, OpensDirectoryAndFindsEntriesWithoutRegardToAsciiCase)
 {
     Bytes bytes = Archive(kGame);
-    ResFileReader* r = ResFileOpen(Write(bytes).c_str());
+    ResFileReader* r = Open(Write(bytes));
     ASSERT_TRUE(r != 0);
     EXPECT_EQ(5u, ResFileCount(r));
     EXPECT_STREQ("maps\\level01.map", ResFileEntryName(r, 2));
@@ -129,7 +133,7 @@ TEST_F(ResFileTest, FoldsOnlyAsciiLettersAndAnswersWithTheFirstMatch)
         {"Same.dat", "first"},
         {"SAME.DAT", "second!"},
     };
-    ResFileReader* r = ResFileOpen(Write(Archive(entries)).c_str());
+    ResFileReader* r = Open(Write(Archive(entries)));
     ASSERT_TRUE(r != 0);
     EXPECT_EQ(14u, ResFileFindSize(r, "M\xE4NNER.TXT"));
     EXPECT_EQ(0u, ResFileFindSize(r, "m\xC4nner.txt"));  // no folding outside A-Z
@@ -143,15 +147,16 @@ TEST_F(ResFileTest, ComparesOnlySevenMagicBytes)
     Bytes bytes = Archive(kGame);
     bytes[7] = 'X';
     bytes[22] = 0x55;
-    ASSERT_TRUE(ResFileOpen(Write(bytes).c_str()) != 0);
-    ResFileClose();
+    ResFileReader* first = Open(Write(bytes));
+    ASSERT_TRUE(first != 0);
+    readers_.CloseAll();
 
     for (int i = 0; i < 7; ++i) {
         Bytes broken = Archive(kGame);
         broken[i] ^= 0x20;
-        EXPECT_TRUE(ResFileOpen(Write(broken).c_str()) == 0) << "byte " << i;
+        EXPECT_TRUE(Open(Write(broken)) == 0) << "byte " << i;
     }
-    EXPECT_TRUE(ResFileOpen("/nonexistent/archive.uni") == 0);
+    EXPECT_TRUE(Open("/nonexistent/archive.uni") == 0);
 }
 
 TEST_F(ResFileTest, FileEndingInsideHeaderCountOrDirectoryFails)
@@ -160,11 +165,11 @@ TEST_F(ResFileTest, FileEndingInsideHeaderCountOrDirectoryFails)
     const size_t directoryEnd = 27 + 136 * kGame.size();
     for (size_t len = 0; len < directoryEnd; ++len) {
         Bytes cut(bytes.begin(), bytes.begin() + len);
-        EXPECT_TRUE(ResFileOpen(Write(cut).c_str()) == 0) << "length " << len;
+        EXPECT_TRUE(Open(Write(cut)) == 0) << "length " << len;
     }
     // Just the directory and no data is a whole (if odd) archive.
     Bytes dirOnly(bytes.begin(), bytes.begin() + directoryEnd);
-    EXPECT_TRUE(ResFileOpen(Write(dirOnly).c_str()) != 0);
+    EXPECT_TRUE(Open(Write(dirOnly)) != 0);
 }
 
 TEST_F(ResFileTest, CountsThatCannotBeTrueFailBeforeAllocating)
@@ -177,10 +182,10 @@ TEST_F(ResFileTest, CountsThatCannotBeTrueFailBeforeAllocating)
         lying[24] = (unsigned char)(count >> 8);
         lying[25] = (unsigned char)(count >> 16);
         lying[26] = (unsigned char)(count >> 24);
-        EXPECT_TRUE(ResFileOpen(Write(lying).c_str()) == 0) << "count " << count;
+        EXPECT_TRUE(Open(Write(lying)) == 0) << "count " << count;
     }
     // Count 0: an empty archive opens and finds nothing.
-    ResFileReader* r = ResFileOpen(Write(Header(0)).c_str());
+    ResFileReader* r = Open(Write(Header(0)));
     ASSERT_TRUE(r != 0);
     EXPECT_EQ(0u, ResFileCount(r));
     EXPECT_EQ(0u, ResFileFindOffset(r, "uninst.exe"));
@@ -191,7 +196,7 @@ TEST_F(ResFileTest, NameWithoutZeroByteEndsAtItsField)
     const std::string full(128, 'A');
     std::vector<Entry> entries = {{full, "12345"}, {"b.txt", "b"}};
     Bytes bytes = Archive(entries);  // the offset field right after the name is non-zero
-    ResFileReader* r = ResFileOpen(Write(bytes).c_str());
+    ResFileReader* r = Open(Write(bytes));
     ASSERT_TRUE(r != 0);
     EXPECT_EQ(full, std::string(ResFileEntryName(r, 0)));
     EXPECT_EQ(5u, ResFileFindSize(r, full.c_str()));
@@ -201,19 +206,22 @@ TEST_F(ResFileTest, NameWithoutZeroByteEndsAtItsField)
     EXPECT_EQ(1u, ResFileFindSize(r, "b.txt"));
 }
 
-TEST_F(ResFileTest, FailedOpenLeavesTheOpenArchiveClosable)
+TEST_F(ResFileTest, FailedOpenLeavesAnOpenArchiveAlone)
 {
-    ResFileReader* r = ResFileOpen(Write(Archive(kGame)).c_str());
+    ResFileReader* r = Open(Write(Archive(kGame)));
     ASSERT_TRUE(r != 0);
     Bytes bad = Archive(kGame);
     bad.resize(100);
-    EXPECT_TRUE(ResFileOpen(Write(bad).c_str()) == 0);
-    EXPECT_TRUE(ResFileOpen("/nonexistent") == 0);
-    // Still the first archive; the close frees its record, not the failed one's.
+    EXPECT_TRUE(Open(Write(bad)) == 0);
+    EXPECT_TRUE(Open("/nonexistent") == 0);
+    // Still the first archive; a second one opens beside it.
     EXPECT_EQ(14u, ResFileFindSize(r, "uninst.exe"));
-    ResFileClose();
-    ResFileClose();  // nothing open: does nothing
-    EXPECT_TRUE(ResFileOpen(Write(Archive(kGame)).c_str()) != 0);
+    ResFileReader* second = Open(Write(Archive(kGame)));
+    ASSERT_TRUE(second != 0);
+    EXPECT_EQ(14u, ResFileFindSize(second, "uninst.exe"));
+    EXPECT_EQ(14u, ResFileFindSize(r, "uninst.exe"));
+    readers_.CloseAll();
+    ResFileClose(NULL);  // does nothing
 }
 
 }  // namespace

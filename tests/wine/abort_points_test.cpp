@@ -113,10 +113,9 @@ protected:
     }
     void EndAndRollBack()
     {
-        if (gSetup.logFile) {
+        if (gSetup.log.logFile) {
             LogRecord("PN", "Kovra Rendo Cup");
-            StreamClose(gSetup.logFile);
-            gSetup.logFile = NULL;
+            CloseLog();
         }
         ASSERT_NE(AbortNone, gSetup.abortCode);
         EXPECT_EQ(1, RunRollback());

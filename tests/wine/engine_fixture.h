@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "engine/resfile.h"
+#include "engine/stages.h"
 #include "setup/setup_state.h"
 #include "setup/system_dlls.h"
 #include "support/bounded.h"
@@ -159,18 +160,13 @@ inline int RunSlices(int (*slice)(int), int first, int last)
     return step;
 }
 
-// Closes whatever a stage left open, as the end of the process would.
+// Closes whatever a stage left open, through the stages' own closes.
 inline void CloseAll()
 {
-    StreamClose(gSetup.logFile);
-    StreamClose(gSetup.stagedFile);
-    StreamClose(gSetup.archiveOut);
-    StreamClose(gSetup.entryFile);
-    if (gSetup.lzHandle > 0)
-        LzClose(gSetup.lzHandle);
-    ResFileClose();
-    gSetup.logFile = gSetup.stagedFile = gSetup.archiveOut = gSetup.entryFile = NULL;
-    gSetup.lzHandle = 0;
+    CloseStaging();
+    CloseExpansion();
+    CloseExtraction();
+    CloseLog();
 }
 
 // A copy of setup.exe whose TEMPLATE 144 is payload, loaded as a data file:
@@ -185,11 +181,10 @@ inline HMODULE PayloadModule(const Bytes& payload, const std::string& copy)
 // The log as it stands on disk, with the stream closed first when close.
 inline Bytes LogOnDisk(bool close = false)
 {
-    if (close && gSetup.logFile) {
-        StreamClose(gSetup.logFile);
-        gSetup.logFile = NULL;
+    if (close && gSetup.log.logFile) {
+        CloseLog();
     }
-    return ReadOr(gSetup.logPath);
+    return ReadOr(gSetup.log.logPath);
 }
 
 // Answers the "Fehler" boxes that the folder creation shows, from a second

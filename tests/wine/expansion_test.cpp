@@ -13,21 +13,21 @@ protected:
     {
         target = fx::Fresh("expansion");
         fx::ResetState(target);
-        CopyText(gSetup.stagedPath, sizeof gSetup.stagedPath, (target + "temp.un_").c_str());
+        CopyText(gSetup.staging.stagedPath, sizeof gSetup.staging.stagedPath, (target + "temp.un_").c_str());
     }
     void TearDown() override { fx::CloseAll(); }
     // temp.un_ as staging leaves it.
     void Stage(const fx::Bytes& compressed)
     {
-        ASSERT_TRUE(fx::WriteWhole(gSetup.stagedPath, compressed));
-        gSetup.stagedPresent = 1;
+        ASSERT_TRUE(fx::WriteWhole(gSetup.staging.stagedPath, compressed));
+        gSetup.staging.stagedPresent = 1;
     }
     // Runs steps 21..60 and returns temp.uni.
     fx::Bytes ExpandAll()
     {
         for (int step = 21; step <= ExpandLastStep; ++step)
             EXPECT_EQ(1, ExpandSlice(step)) << step;
-        return fx::ReadOr(gSetup.archivePath);
+        return fx::ReadOr(gSetup.expansion.archivePath);
     }
     std::string target;
 };
@@ -37,12 +37,12 @@ TEST_F(Expansion, OpensTheStagedFileAndLearnsTheExpandedSize)
     Stage(fx::Szdd(fx::Filler(12345, 1)));
     ASSERT_EQ(1, OpenExpansion());
     EXPECT_EQ(0, gSetup.abortCode);
-    EXPECT_STREQ((target + "temp.uni").c_str(), gSetup.archivePath);
-    EXPECT_EQ(12345u, gSetup.expandedSize);
-    EXPECT_EQ(12345u, gSetup.expandRemaining);
-    EXPECT_EQ(1, gSetup.archivePresent);
-    EXPECT_EQ(1, gSetup.stagedPresent);
-    EXPECT_EQ("", fx::ReadOr(gSetup.archivePath));
+    EXPECT_STREQ((target + "temp.uni").c_str(), gSetup.expansion.archivePath);
+    EXPECT_EQ(12345u, gSetup.expansion.expandedSize);
+    EXPECT_EQ(12345u, gSetup.expansion.expandRemaining);
+    EXPECT_EQ(1, gSetup.expansion.archivePresent);
+    EXPECT_EQ(1, gSetup.staging.stagedPresent);
+    EXPECT_EQ("", fx::ReadOr(gSetup.expansion.archivePath));
 }
 
 TEST_F(Expansion, RealMatchesAreExpandedByThePlatform)
@@ -54,10 +54,10 @@ TEST_F(Expansion, RealMatchesAreExpandedByThePlatform)
     EXPECT_EQ("abababababab", ExpandAll());
     // temp.un_ is gone after step 60, temp.uni stays for the extraction.
     EXPECT_FALSE(fx::Exists(target + "temp.un_"));
-    EXPECT_EQ(0, gSetup.stagedPresent);
-    EXPECT_EQ(1, gSetup.archivePresent);
-    EXPECT_TRUE(gSetup.archiveOut == NULL);
-    EXPECT_EQ(0, gSetup.lzHandle);
+    EXPECT_EQ(0, gSetup.staging.stagedPresent);
+    EXPECT_EQ(1, gSetup.expansion.archivePresent);
+    EXPECT_TRUE(gSetup.expansion.archiveOut == NULL);
+    EXPECT_EQ(0, gSetup.expansion.lzHandle);
 }
 
 TEST_F(Expansion, BelowFortyBytesEverythingMovesAtStep60)
@@ -67,11 +67,11 @@ TEST_F(Expansion, BelowFortyBytesEverythingMovesAtStep60)
     ASSERT_EQ(1, OpenExpansion());
     for (int step = 21; step < ExpandLastStep; ++step) {
         ASSERT_EQ(1, ExpandSlice(step));
-        EXPECT_EQ(39u, gSetup.expandRemaining);
+        EXPECT_EQ(39u, gSetup.expansion.expandRemaining);
     }
     ASSERT_EQ(1, ExpandSlice(ExpandLastStep));
-    EXPECT_EQ(0u, gSetup.expandRemaining);
-    EXPECT_EQ(plain, fx::ReadOr(gSetup.archivePath));
+    EXPECT_EQ(0u, gSetup.expansion.expandRemaining);
+    EXPECT_EQ(plain, fx::ReadOr(gSetup.expansion.archivePath));
 }
 
 TEST_F(Expansion, TheLastSliceCarriesTheRemainder)
@@ -81,9 +81,9 @@ TEST_F(Expansion, TheLastSliceCarriesTheRemainder)
     ASSERT_EQ(1, OpenExpansion());
     for (int step = 21; step < ExpandLastStep; ++step)
         ASSERT_EQ(1, ExpandSlice(step));
-    EXPECT_EQ(7u + 39u, gSetup.expandRemaining);
+    EXPECT_EQ(7u + 39u, gSetup.expansion.expandRemaining);
     ASSERT_EQ(1, ExpandSlice(ExpandLastStep));
-    EXPECT_EQ(plain, fx::ReadOr(gSetup.archivePath));
+    EXPECT_EQ(plain, fx::ReadOr(gSetup.expansion.archivePath));
 }
 
 TEST_F(Expansion, SlicesOfExactlyOneChunkAndOfOneByteMore)
@@ -96,10 +96,10 @@ TEST_F(Expansion, SlicesOfExactlyOneChunkAndOfOneByteMore)
         ASSERT_EQ(1, OpenExpansion());
         for (int step = 21; step <= ExpandLastStep; ++step) {
             ASSERT_EQ(1, ExpandSlice(step));
-            EXPECT_EQ((unsigned int)(ExpandLastStep - step) * slice, gSetup.expandRemaining);
+            EXPECT_EQ((unsigned int)(ExpandLastStep - step) * slice, gSetup.expansion.expandRemaining);
         }
-        EXPECT_EQ(plain, fx::ReadOr(gSetup.archivePath));
-        DeleteFileA(gSetup.archivePath);
+        EXPECT_EQ(plain, fx::ReadOr(gSetup.expansion.archivePath));
+        DeleteFileA(gSetup.expansion.archivePath);
     }
 }
 
@@ -107,8 +107,8 @@ TEST_F(Expansion, AMissingStagedFileOpensNothing)
 {
     EXPECT_EQ(0, OpenExpansion());
     EXPECT_EQ(AbortExpandOpen, gSetup.abortCode);
-    EXPECT_EQ(0, gSetup.archivePresent);
-    EXPECT_TRUE(gSetup.archiveOut == NULL);
+    EXPECT_EQ(0, gSetup.expansion.archivePresent);
+    EXPECT_TRUE(gSetup.expansion.archiveOut == NULL);
     EXPECT_FALSE(fx::Exists(target + "temp.uni"));
 }
 
@@ -118,10 +118,10 @@ TEST_F(Expansion, TempUniThatCannotBeCreatedClosesTheStagedFile)
     CreateDirectoryA((target + "temp.uni").c_str(), NULL);
     EXPECT_EQ(0, OpenExpansion());
     EXPECT_EQ(AbortArchiveCreate, gSetup.abortCode);
-    EXPECT_EQ(0, gSetup.archivePresent);
-    EXPECT_EQ(1, gSetup.stagedPresent);
+    EXPECT_EQ(0, gSetup.expansion.archivePresent);
+    EXPECT_EQ(1, gSetup.staging.stagedPresent);
     // Nothing holds temp.un_ open any more.
-    EXPECT_TRUE(DeleteFileA(gSetup.stagedPath));
+    EXPECT_TRUE(DeleteFileA(gSetup.staging.stagedPath));
 }
 
 TEST_F(Expansion, AShortStagedFileStopsAtTheFirstShortRead)
@@ -131,16 +131,16 @@ TEST_F(Expansion, AShortStagedFileStopsAtTheFirstShortRead)
     compressed.resize(14 + 30000 / 8 * 9);
     Stage(compressed);
     ASSERT_EQ(1, OpenExpansion());
-    EXPECT_EQ(100000u, gSetup.expandedSize);
+    EXPECT_EQ(100000u, gSetup.expansion.expandedSize);
     EXPECT_EQ(33, fx::RunSlices(ExpandSlice, 21, ExpandLastStep));
     EXPECT_EQ(AbortExpandRead, gSetup.abortCode);
-    EXPECT_EQ(30000u, fx::ReadOr(gSetup.archivePath).size());
+    EXPECT_EQ(30000u, fx::ReadOr(gSetup.expansion.archivePath).size());
     // Both closed, both flagged for the rollback.
-    EXPECT_TRUE(gSetup.archiveOut == NULL);
-    EXPECT_EQ(1, gSetup.stagedPresent);
-    EXPECT_EQ(1, gSetup.archivePresent);
-    EXPECT_TRUE(DeleteFileA(gSetup.stagedPath));
-    EXPECT_TRUE(DeleteFileA(gSetup.archivePath));
+    EXPECT_TRUE(gSetup.expansion.archiveOut == NULL);
+    EXPECT_EQ(1, gSetup.staging.stagedPresent);
+    EXPECT_EQ(1, gSetup.expansion.archivePresent);
+    EXPECT_TRUE(DeleteFileA(gSetup.staging.stagedPath));
+    EXPECT_TRUE(DeleteFileA(gSetup.expansion.archivePath));
 }
 
 TEST_F(Expansion, AStagedFileThatCannotBeDeletedIsNoAbort)
@@ -150,13 +150,13 @@ TEST_F(Expansion, AStagedFileThatCannotBeDeletedIsNoAbort)
     ASSERT_EQ(1, OpenExpansion());
     for (int step = 21; step < ExpandLastStep; ++step)
         ASSERT_EQ(1, ExpandSlice(step));
-    HANDLE holder = CreateFileA(gSetup.stagedPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    HANDLE holder = CreateFileA(gSetup.staging.stagedPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, holder);
     EXPECT_EQ(0, ExpandSlice(ExpandLastStep));
     CloseHandle(holder);
     EXPECT_EQ(0, gSetup.abortCode);
-    EXPECT_EQ(1, gSetup.stagedPresent);
-    EXPECT_EQ(plain, fx::ReadOr(gSetup.archivePath));
+    EXPECT_EQ(1, gSetup.staging.stagedPresent);
+    EXPECT_EQ(plain, fx::ReadOr(gSetup.expansion.archivePath));
 }
 
 }  // namespace

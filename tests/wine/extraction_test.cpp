@@ -22,7 +22,7 @@ protected:
         target = fx::Fresh("extraction");
         fx::ResetState(target);
         ASSERT_EQ(1, LogCreate());
-        CopyText(gSetup.archivePath, sizeof gSetup.archivePath, (target + "temp.uni").c_str());
+        CopyText(gSetup.expansion.archivePath, sizeof gSetup.expansion.archivePath, (target + "temp.uni").c_str());
     }
     void TearDown() override
     {
@@ -32,9 +32,9 @@ protected:
     // temp.uni as the expansion leaves it; expandedSize is what it reported.
     void Expanded(const Bytes& archive, DWORD expandedSize = 0)
     {
-        ASSERT_TRUE(fx::WriteWhole(gSetup.archivePath, archive));
-        gSetup.archivePresent = 1;
-        gSetup.expandedSize = expandedSize ? expandedSize : (DWORD)archive.size();
+        ASSERT_TRUE(fx::WriteWhole(gSetup.expansion.archivePath, archive));
+        gSetup.expansion.archivePresent = 1;
+        gSetup.expansion.expandedSize = expandedSize ? expandedSize : (DWORD)archive.size();
     }
     // Runs steps 61..95 until a stage fails; returns the step that failed, or 0.
     int ExtractAll()
@@ -60,8 +60,8 @@ TEST_F(Extraction, WritesEveryEntryAndLogsItInArchiveOrder)
     Bytes archive = fx::Archive(entries);
     Expanded(archive);
     ASSERT_EQ(1, OpenExtraction());
-    EXPECT_EQ(archive.size() - 27 - 6 * 136, gSetup.dataTotal);
-    EXPECT_EQ(gSetup.dataTotal, gSetup.dataRemaining);
+    EXPECT_EQ(archive.size() - 27 - 6 * 136, gSetup.extraction.dataTotal);
+    EXPECT_EQ(gSetup.extraction.dataTotal, gSetup.extraction.dataRemaining);
     for (int step = 62; step <= ExtractLastStep; ++step)
         ASSERT_EQ(1, ExtractSlice(step)) << step;
 
@@ -75,9 +75,9 @@ TEST_F(Extraction, WritesEveryEntryAndLogsItInArchiveOrder)
     EXPECT_EQ("NC uninst.exe\r\nNC kovra.exe\r\nSD " + target + "sfx\r\nNC sfx\\a.wav\r\nNC sfx\\b.wav\r\n"
               "NC empty.txt\r\nSD " + target + "gfx\r\nNC gfx\\x.bmp\r\n",
               Log());
-    EXPECT_EQ(0u, gSetup.dataRemaining);
-    EXPECT_EQ(0, gSetup.archivePresent);
-    EXPECT_TRUE(gSetup.archiveReader == NULL);
+    EXPECT_EQ(0u, gSetup.extraction.dataRemaining);
+    EXPECT_EQ(0, gSetup.expansion.archivePresent);
+    EXPECT_TRUE(gSetup.extraction.archiveReader == NULL);
 }
 
 TEST_F(Extraction, AnEntryLargerThanASliceStaysOpenAcrossSteps)
@@ -85,12 +85,12 @@ TEST_F(Extraction, AnEntryLargerThanASliceStaysOpenAcrossSteps)
     // 34 slices of 1,000 bytes: "big" takes 33,990 of them, "small" the rest.
     Expanded(fx::Archive({ { "big", fx::Filler(33990, 6) }, { "small", fx::Filler(10, 7) } }));
     ASSERT_EQ(1, OpenExtraction());
-    ASSERT_EQ(34000u, gSetup.dataTotal);
+    ASSERT_EQ(34000u, gSetup.extraction.dataTotal);
     for (int step = 62; step < ExtractLastStep; ++step) {
         ASSERT_EQ(1, ExtractSlice(step));
-        EXPECT_STREQ("big", gSetup.entryName);
-        EXPECT_EQ(33990u - (step - 61) * 1000u, gSetup.entryRemaining);
-        EXPECT_TRUE(gSetup.entryFile != NULL);
+        EXPECT_STREQ("big", gSetup.extraction.entryName);
+        EXPECT_EQ(33990u - (step - 61) * 1000u, gSetup.extraction.entryRemaining);
+        EXPECT_TRUE(gSetup.extraction.entryFile != NULL);
     }
     // Logged as soon as it was created, long before its last byte.
     EXPECT_EQ("NC big\r\n", fx::LogOnDisk());
@@ -108,9 +108,9 @@ TEST_F(Extraction, ASliceEndingAtAnEntrysEndClosesItAndTheNextStepOpensTheNext)
     Expanded(fx::Archive(entries));
     ASSERT_EQ(1, OpenExtraction());
     ASSERT_EQ(1, ExtractSlice(62));
-    EXPECT_EQ(1, gSetup.entryIndex);
-    EXPECT_STREQ("", gSetup.entryName);
-    EXPECT_TRUE(gSetup.entryFile == NULL);
+    EXPECT_EQ(1, gSetup.extraction.entryIndex);
+    EXPECT_STREQ("", gSetup.extraction.entryName);
+    EXPECT_TRUE(gSetup.extraction.entryFile == NULL);
     EXPECT_EQ(entries[0].data, File("e0"));
     EXPECT_FALSE(fx::Exists(target + "e1"));
     EXPECT_EQ("NC e0\r\n", fx::LogOnDisk());
@@ -133,21 +133,21 @@ TEST_F(Extraction, EmptyEntriesAreCreatedAlsoAfterTheLastDataByte)
     EXPECT_EQ("", File("tail"));
     EXPECT_EQ("", File("sfx\\end"));
     EXPECT_EQ("NC x\r\nNC hole\r\nNC y\r\nNC tail\r\nSD " + target + "sfx\r\nNC sfx\\end\r\n", Log());
-    EXPECT_EQ(0, gSetup.archivePresent);
+    EXPECT_EQ(0, gSetup.expansion.archivePresent);
 }
 
 TEST_F(Extraction, AnArchiveOfEmptyEntriesCreatesOnePerStep)
 {
     Expanded(fx::Archive({ { "a", "" }, { "b", "" } }));
     ASSERT_EQ(1, OpenExtraction());
-    EXPECT_EQ(0u, gSetup.dataTotal);
+    EXPECT_EQ(0u, gSetup.extraction.dataTotal);
     ASSERT_EQ(1, ExtractSlice(62));
     EXPECT_TRUE(fx::Exists(target + "a"));
     EXPECT_FALSE(fx::Exists(target + "b"));
     for (int step = 63; step <= ExtractLastStep; ++step)
         ASSERT_EQ(1, ExtractSlice(step));
     EXPECT_EQ("NC a\r\nNC b\r\n", Log());
-    EXPECT_EQ(0, gSetup.archivePresent);
+    EXPECT_EQ(0, gSetup.expansion.archivePresent);
 }
 
 TEST_F(Extraction, AnArchiveThatCannotBeOpened)
@@ -167,7 +167,7 @@ TEST_F(Extraction, AnArchiveThatCannotBeOpened)
     gSetup.abortCode = 0;
     EXPECT_EQ(ExtractionOpenStep, ExtractAll());
     EXPECT_EQ(AbortArchiveOpen, gSetup.abortCode);
-    EXPECT_EQ(1, gSetup.archivePresent);
+    EXPECT_EQ(1, gSetup.expansion.archivePresent);
     EXPECT_EQ("", Log());
 }
 
@@ -180,12 +180,12 @@ TEST_F(Extraction, AFileBlockingASubFolderShowsOneBoxAndStops)
     EXPECT_EQ(62, ExtractAll());
     EXPECT_EQ(std::vector<std::string>({ FolderError }), answerer.Stop());
     EXPECT_EQ(AbortFileFolders, gSetup.abortCode);
-    EXPECT_TRUE(gSetup.archiveReader == NULL);
-    EXPECT_EQ(1, gSetup.archivePresent);
+    EXPECT_TRUE(gSetup.extraction.archiveReader == NULL);
+    EXPECT_EQ(1, gSetup.expansion.archivePresent);
     EXPECT_EQ("NC a.txt\r\n", Log());
     EXPECT_EQ(std::vector<std::string>({ "a.txt", "deinst.log", "sfx", "temp.uni" }), fx::Tree(target));
     // The archive is closed: temp.uni can go.
-    EXPECT_TRUE(DeleteFileA(gSetup.archivePath));
+    EXPECT_TRUE(DeleteFileA(gSetup.expansion.archivePath));
 }
 
 TEST_F(Extraction, AFileThatCannotBeCreatedAfterItsFolders)
@@ -196,9 +196,9 @@ TEST_F(Extraction, AFileThatCannotBeCreatedAfterItsFolders)
     EXPECT_EQ(62, ExtractAll());
     EXPECT_TRUE(answerer.Stop().empty());
     EXPECT_EQ(AbortFileCreate, gSetup.abortCode);
-    EXPECT_TRUE(gSetup.archiveReader == NULL);
+    EXPECT_TRUE(gSetup.extraction.archiveReader == NULL);
     EXPECT_EQ("NC a.txt\r\n", Log());
-    EXPECT_TRUE(DeleteFileA(gSetup.archivePath));
+    EXPECT_TRUE(DeleteFileA(gSetup.expansion.archivePath));
 }
 
 TEST_F(Extraction, NamesThatLeaveTheTargetAreRefusedBeforeAnythingIsCreated)
@@ -215,7 +215,7 @@ TEST_F(Extraction, NamesThatLeaveTheTargetAreRefusedBeforeAnythingIsCreated)
         target = fx::Fresh("extraction");
         fx::ResetState(target);
         ASSERT_EQ(1, LogCreate());
-        CopyText(gSetup.archivePath, sizeof gSetup.archivePath, (target + "temp.uni").c_str());
+        CopyText(gSetup.expansion.archivePath, sizeof gSetup.expansion.archivePath, (target + "temp.uni").c_str());
         Expanded(fx::Archive({ { "ok.txt", "1" }, { name, fx::Filler(339, 1) } }));
         EXPECT_EQ(62, ExtractAll());
         EXPECT_EQ(AbortFileCreate, gSetup.abortCode);
@@ -237,10 +237,10 @@ TEST_F(Extraction, DataLeftOverForNoEntryFailsWithoutReadingPastTheDirectory)
     Expanded(archive);
     EXPECT_EQ(82, ExtractAll());
     EXPECT_EQ(AbortFileCreate, gSetup.abortCode);
-    EXPECT_EQ(2, gSetup.entryIndex);
+    EXPECT_EQ(2, gSetup.extraction.entryIndex);
     EXPECT_EQ(fx::Filler(100, 2), File("b"));
     EXPECT_EQ("NC a\r\nNC b\r\n", Log());
-    EXPECT_TRUE(gSetup.archiveReader == NULL);
+    EXPECT_TRUE(gSetup.extraction.archiveReader == NULL);
 }
 
 TEST_F(Extraction, SizesBeyondTheDataLeaveNoFileQuietlyShort)
@@ -250,9 +250,9 @@ TEST_F(Extraction, SizesBeyondTheDataLeaveNoFileQuietlyShort)
     Expanded(archive, (DWORD)archive.size() - 50);
     EXPECT_EQ(ExtractLastStep, ExtractAll());
     EXPECT_EQ(AbortFileCreate, gSetup.abortCode);
-    EXPECT_TRUE(gSetup.entryFile == NULL);
+    EXPECT_TRUE(gSetup.extraction.entryFile == NULL);
     EXPECT_EQ("NC a\r\nNC b\r\n", Log());
-    EXPECT_EQ(1, gSetup.archivePresent);
+    EXPECT_EQ(1, gSetup.expansion.archivePresent);
 }
 
 TEST_F(Extraction, DataMissingFromTheFileIsAShortRead)
@@ -273,12 +273,12 @@ TEST_F(Extraction, AnArchiveThatCannotBeDeletedIsNoAbort)
     ASSERT_EQ(1, OpenExtraction());
     for (int step = 62; step < ExtractLastStep; ++step)
         ASSERT_EQ(1, ExtractSlice(step));
-    HANDLE holder = CreateFileA(gSetup.archivePath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    HANDLE holder = CreateFileA(gSetup.expansion.archivePath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, holder);
     EXPECT_EQ(0, ExtractSlice(ExtractLastStep));
     CloseHandle(holder);
     EXPECT_EQ(0, gSetup.abortCode);
-    EXPECT_EQ(1, gSetup.archivePresent);
+    EXPECT_EQ(1, gSetup.expansion.archivePresent);
     EXPECT_EQ(fx::Filler(340, 1), File("a"));
 }
 

@@ -52,44 +52,44 @@ TEST_F(FullDisk, StagingFailsWith10)
     ASSERT_EQ(1, PrepareTarget());
     EXPECT_LE(fx::RunSlices(StageSlice, 2, StageLastStep), StageLastStep);
     EXPECT_EQ(AbortStageCreate, gSetup.abortCode);
-    EXPECT_TRUE(gSetup.stagedFile == NULL);
-    EXPECT_EQ(1, gSetup.stagedPresent);
-    EXPECT_TRUE(DeleteFileA(gSetup.stagedPath));
+    EXPECT_TRUE(gSetup.staging.stagedFile == NULL);
+    EXPECT_EQ(1, gSetup.staging.stagedPresent);
+    EXPECT_TRUE(DeleteFileA(gSetup.staging.stagedPath));
 }
 
 TEST_F(FullDisk, ExpansionFailsWith12)
 {
-    CopyText(gSetup.stagedPath, sizeof gSetup.stagedPath, (target + "temp.un_").c_str());
-    ASSERT_TRUE(fx::WriteWhole(gSetup.stagedPath, SzddSpaces(400000)));
-    gSetup.stagedPresent = 1;
+    CopyText(gSetup.staging.stagedPath, sizeof gSetup.staging.stagedPath, (target + "temp.un_").c_str());
+    ASSERT_TRUE(fx::WriteWhole(gSetup.staging.stagedPath, SzddSpaces(400000)));
+    gSetup.staging.stagedPresent = 1;
     ASSERT_EQ(1, OpenExpansion());
-    EXPECT_EQ(400000u, gSetup.expandedSize);
+    EXPECT_EQ(400000u, gSetup.expansion.expandedSize);
     EXPECT_LE(fx::RunSlices(ExpandSlice, 21, ExpandLastStep), ExpandLastStep);
     EXPECT_EQ(AbortArchiveCreate, gSetup.abortCode);
-    EXPECT_TRUE(gSetup.archiveOut == NULL);
-    EXPECT_EQ(1, gSetup.stagedPresent);
-    EXPECT_EQ(1, gSetup.archivePresent);
+    EXPECT_TRUE(gSetup.expansion.archiveOut == NULL);
+    EXPECT_EQ(1, gSetup.staging.stagedPresent);
+    EXPECT_EQ(1, gSetup.expansion.archivePresent);
     // Both files are closed and can go.
-    EXPECT_TRUE(DeleteFileA(gSetup.stagedPath));
-    EXPECT_TRUE(DeleteFileA(gSetup.archivePath));
+    EXPECT_TRUE(DeleteFileA(gSetup.staging.stagedPath));
+    EXPECT_TRUE(DeleteFileA(gSetup.expansion.archivePath));
 }
 
 TEST_F(FullDisk, ExtractionFailsWith16AfterLoggingTheFile)
 {
     ASSERT_EQ(1, LogCreate());
-    CopyText(gSetup.archivePath, sizeof gSetup.archivePath, "C:\\full-disk.uni");
+    CopyText(gSetup.expansion.archivePath, sizeof gSetup.expansion.archivePath, "C:\\full-disk.uni");
     fx::Bytes archive = fx::Archive({ { "small", "x" }, { "big", fx::Filler(400000, 2) } });
-    ASSERT_TRUE(fx::WriteWhole(gSetup.archivePath, archive));
-    gSetup.archivePresent = 1;
-    gSetup.expandedSize = (DWORD)archive.size();
+    ASSERT_TRUE(fx::WriteWhole(gSetup.expansion.archivePath, archive));
+    gSetup.expansion.archivePresent = 1;
+    gSetup.expansion.expandedSize = (DWORD)archive.size();
     ASSERT_EQ(1, OpenExtraction());
     EXPECT_LE(fx::RunSlices(ExtractSlice, 62, ExtractLastStep), ExtractLastStep);
     EXPECT_EQ(AbortFileCreate, gSetup.abortCode);
-    EXPECT_TRUE(gSetup.entryFile == NULL);
-    EXPECT_TRUE(gSetup.archiveReader == NULL);
+    EXPECT_TRUE(gSetup.extraction.entryFile == NULL);
+    EXPECT_TRUE(gSetup.extraction.archiveReader == NULL);
     // The rollback finds the file in the log.
     EXPECT_EQ("NC small\r\nNC big\r\n", fx::LogOnDisk(true));
-    EXPECT_TRUE(DeleteFileA(gSetup.archivePath));
+    EXPECT_TRUE(DeleteFileA(gSetup.expansion.archivePath));
 }
 
 }  // namespace

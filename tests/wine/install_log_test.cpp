@@ -21,9 +21,9 @@ protected:
 TEST_F(InstallLog, CreatesDeinstLogInTheTarget)
 {
     ASSERT_EQ(1, LogCreate());
-    EXPECT_STREQ((target + "deinst.log").c_str(), gSetup.logPath);
-    EXPECT_EQ(1, gSetup.logOpened);
-    EXPECT_TRUE(gSetup.logFile != NULL);
+    EXPECT_STREQ((target + "deinst.log").c_str(), gSetup.log.logPath);
+    EXPECT_EQ(1, gSetup.log.logOpened);
+    EXPECT_TRUE(gSetup.log.logFile != NULL);
     EXPECT_EQ("", fx::ReadOr(target + "deinst.log"));
 }
 
@@ -52,8 +52,8 @@ TEST_F(InstallLog, AMissingFolderCreatesNothing)
 {
     fx::ResetState(target + "absent\\");
     EXPECT_EQ(0, LogCreate());
-    EXPECT_EQ(0, gSetup.logOpened);
-    EXPECT_TRUE(gSetup.logFile == NULL);
+    EXPECT_EQ(0, gSetup.log.logOpened);
+    EXPECT_TRUE(gSetup.log.logFile == NULL);
     EXPECT_FALSE(fx::Exists(target + "absent"));
     // Writers do nothing without a log.
     LogRecord("NC", "a");
@@ -71,8 +71,7 @@ TEST_F(InstallLog, RecordsLandWithCrLfOnlyWhenFlushed)
     LogFlush();
     EXPECT_EQ("ID 2 0 1\r\nSD C:\\T\\sfx\r\n", fx::ReadOr(target + "deinst.log"));
     LogRecord("CL", "C:\\Menu\\Kovra Rendo Cup\\Entferne Kovra Rendo Cup.lnk");
-    StreamClose(gSetup.logFile);
-    gSetup.logFile = NULL;
+    CloseLog();
     EXPECT_EQ("ID 2 0 1\r\nSD C:\\T\\sfx\r\nCL C:\\Menu\\Kovra Rendo Cup\\Entferne Kovra Rendo Cup.lnk\r\n",
               fx::ReadOr(target + "deinst.log"));
 }

@@ -27,8 +27,7 @@ protected:
     }
     void TearDown() override
     {
-        StreamClose(gSetup.logFile);
-        gSetup.logFile = NULL;
+        CloseLog();
         SetCurrentDirectoryA("C:\\");
         RemoveTree(kBase);
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kEntry);
@@ -36,9 +35,9 @@ protected:
     void Target(const std::string& target)
     {
         strcpy(gSetup.targetPath, target.c_str());
-        strcpy(gSetup.logPath, (target + "deinst.log").c_str());
-        strcpy(gSetup.stagedPath, (target + "temp.un_").c_str());
-        strcpy(gSetup.archivePath, (target + "temp.uni").c_str());
+        strcpy(gSetup.log.logPath, (target + "deinst.log").c_str());
+        strcpy(gSetup.staging.stagedPath, (target + "temp.un_").c_str());
+        strcpy(gSetup.expansion.archivePath, (target + "temp.uni").c_str());
     }
     // Writes the log as the setup leaves it: CR LF lines, PN last.
     void WriteLog(const std::vector<std::string>& lines, const char* end = "\r\n")
@@ -47,10 +46,19 @@ protected:
         std::string text;
         for (const std::string& line : lines)
             text += line + end;
-        WriteWhole(gSetup.logPath, text);
-        gSetup.logOpened = 1;
+        WriteWhole(gSetup.log.logPath, text);
+        gSetup.log.logOpened = 1;
     }
     std::string T(const char* name) { return std::string(gSetup.targetPath) + name; }
+    // The product's uninstall entry as the setup leaves it for this target.
+    void OwnEntry()
+    {
+        HKEY key;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, kEntry, &key));
+        std::string command = "\"" + T("uninst.exe") + "\"";
+        RegSetValueExA(key, "UninstallString", 0, REG_SZ, (const BYTE*)command.c_str(), (DWORD)command.size() + 1);
+        RegCloseKey(key);
+    }
 };
 
 std::string ProfileText(const char* file, const char* section, const char* key)
@@ -69,18 +77,17 @@ TEST_F(Rollback, UndoesEveryRecordFromTheLastLineBack)
     WriteWhole(T("data\\level.dat"), "1");
     WriteWhole(T("temp.un_"), "SZDD");
     WriteWhole(T("temp.uni"), "archive");
-    gSetup.stagedPresent = gSetup.archivePresent = 1;
+    gSetup.staging.stagedPresent = gSetup.expansion.archivePresent = 1;
     MakeFolders(menu);
     WriteWhole(menu + "\\Kovra Rendo Cup.lnk", "L");
     WriteWhole(menu + "\\Entferne Kovra Rendo Cup.lnk", "L");
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, kEntry, &key));
-    RegCloseKey(key);
+    OwnEntry();
     WriteWhole("C:\\rb\\win\\kovra.tmp", "t");
     WriteProfileStringA("windows", "ScreenSaverActive", "1");
     WritePrivateProfileStringA("BOOT", "SCRNSAVE.EXE", "nebel.scr", "system.ini");
     WritePrivateProfileStringA("Kovra", "Highscore", "10", "C:\\rb\\game.ini");
     WritePrivateProfileStringA("Kovra", "Name", "Ada", "C:\\rb\\game.ini");
+    WritePrivateProfileStringA("Kovra", "Highscore", "10", "kovrarb.ini");
     ProgmanServer progman;
 
     WriteLog({ "ID 3 0 1 1",
@@ -94,6 +101,7 @@ TEST_F(Rollback, UndoesEveryRecordFromTheLastLineBack)
                "RK ZKKovraRendoCup_V1",
                "WC kovra.tmp",
                "IS",
+               "IN [kovrarb.ini][Kovra][Highscore]",
                "IN [C:\\rb\\game.ini][Kovra][Highscore]",
                "PN Kovra Rendo Cup" });
     EXPECT_EQ(1, RunRollback());
@@ -104,19 +112,52 @@ TEST_F(Rollback, UndoesEveryRecordFromTheLastLineBack)
     EXPECT_FALSE(Exists("C:\\rb\\Spiele"));
     std::vector<std::string> left = { "game.ini (" + std::to_string(ReadOr("C:\\rb\\game.ini").size()) + ")", "win\\" };
     EXPECT_EQ(left, ListTree(kBase));
-    EXPECT_EQ(0, gSetup.stagedPresent);
-    EXPECT_EQ(0, gSetup.archivePresent);
-    EXPECT_TRUE(gSetup.logFile == NULL);
+    EXPECT_EQ(0, gSetup.staging.stagedPresent);
+    EXPECT_EQ(0, gSetup.expansion.archivePresent);
+    EXPECT_TRUE(gSetup.log.logFile == NULL);
 
     HKEY entry;
     EXPECT_NE(ERROR_SUCCESS, RegOpenKeyA(HKEY_LOCAL_MACHINE, kEntry, &entry));
     std::vector<std::string> sent = { Command("[DeleteGroup(\x1CKovra Rendo Cup\x1C)]") };
     EXPECT_EQ(sent, progman.commands());
-    // The screen-saver keys stay, emptied; the IN key goes, its neighbour stays.
+    // The screen-saver keys stay, emptied; the IN key of the Windows
+    // folder's file goes; a file named by its path is not setup's.
     EXPECT_EQ("", ProfileText("win.ini", "windows", "ScreenSaverActive"));
     EXPECT_EQ("", ProfileText("system.ini", "BOOT", "SCRNSAVE.EXE"));
-    EXPECT_EQ("<absent>", ProfileText("C:\\rb\\game.ini", "Kovra", "Highscore"));
+    EXPECT_EQ("<absent>", ProfileText("kovrarb.ini", "Kovra", "Highscore"));
+    EXPECT_EQ("10", ProfileText("C:\\rb\\game.ini", "Kovra", "Highscore"));
     EXPECT_EQ("Ada", ProfileText("C:\\rb\\game.ini", "Kovra", "Name"));
+}
+
+TEST_F(Rollback, LinesAddedToTheLogTouchNothingSetupDidNotMake)
+{
+    std::string menu = ProgramsFolder() + "\\Kovra Rendo Cup";
+    WriteWhole(T("kovra.exe"), "MZ");
+    MakeFolders(menu);
+    WriteWhole(menu + "\\Kovra Rendo Cup.lnk", "L");
+    OwnEntry();
+    WriteWhole("C:\\rb\\victim.txt", "v");
+    MakeFolders("C:\\rb\\victimdir");
+    const char other[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OtherApp";
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, other, &key));
+    RegCloseKey(key);
+
+    WriteLog({ "ID 3 0 1 1", "NC kovra.exe", "CI " + menu, "CL " + menu + "\\Kovra Rendo Cup.lnk",
+               "RK ZKKovraRendoCup_V1", "PN Kovra Rendo Cup",
+               "CL C:\\rb\\victim.txt", "SD C:\\rb\\victimdir", "RK OtherApp",
+               "CL " + menu + "\\..\\..\\victim.lnk", "NC ..\\..\\victim.txt", "WC ..\\victim.txt",
+               "SD " + T("..\\..\\victimdir"), "CI " + menu + "\\..", "PG Program Manager" });
+    EXPECT_EQ(1, RunRollback());
+    EXPECT_TRUE(Exists("C:\\rb\\victim.txt"));
+    EXPECT_TRUE(IsFolder("C:\\rb\\victimdir"));
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_LOCAL_MACHINE, other, &key));
+    RegCloseKey(key);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, other);
+    // The product's own records are undone all the same.
+    EXPECT_FALSE(Exists(T("kovra.exe")));
+    EXPECT_FALSE(Exists(menu));
+    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyA(HKEY_LOCAL_MACHINE, kEntry, &key));
 }
 
 TEST_F(Rollback, WithoutALogOnlyTheTemporaryFilesGo)
@@ -124,11 +165,11 @@ TEST_F(Rollback, WithoutALogOnlyTheTemporaryFilesGo)
     MakeFolders(kTarget);
     WriteWhole(T("temp.un_"), "SZDD");
     WriteWhole(T("keep.txt"), "k");
-    gSetup.stagedPresent = 1;
-    gSetup.levelCount = 2;
-    gSetup.createdLevels[0] = gSetup.createdLevels[1] = 1;
+    gSetup.staging.stagedPresent = 1;
+    gSetup.staging.levelCount = 2;
+    gSetup.staging.createdLevels[0] = gSetup.staging.createdLevels[1] = 1;
     EXPECT_EQ(1, RunRollback());
-    EXPECT_EQ(0, gSetup.stagedPresent);
+    EXPECT_EQ(0, gSetup.staging.stagedPresent);
     std::vector<std::string> left = { "Spiele\\", "Spiele\\Kovra Rendo Cup\\", "Spiele\\Kovra Rendo Cup\\keep.txt (1)", "win\\" };
     EXPECT_EQ(left, ListTree(kBase));
 }
@@ -136,25 +177,25 @@ TEST_F(Rollback, WithoutALogOnlyTheTemporaryFilesGo)
 TEST_F(Rollback, StreamsAStageLeftOpenAreClosedSoTheirFilesGo)
 {
     WriteLog({ "ID 3 0 1 1", "NC kovra.exe", "PN Kovra Rendo Cup" });
-    gSetup.stagedFile = StreamOpen(T("temp.un_").c_str(), StreamWriteBinary);
-    gSetup.archiveOut = StreamOpen(T("temp.uni").c_str(), StreamWriteBinary);
-    gSetup.entryFile = StreamOpen(T("kovra.exe").c_str(), StreamWriteBinary);
-    ASSERT_TRUE(gSetup.stagedFile && gSetup.archiveOut && gSetup.entryFile);
-    StreamWriteString(gSetup.entryFile, "half");
-    gSetup.stagedPresent = gSetup.archivePresent = 1;
+    gSetup.staging.stagedFile = StreamOpen(T("temp.un_").c_str(), StreamWriteBinary);
+    gSetup.expansion.archiveOut = StreamOpen(T("temp.uni").c_str(), StreamWriteBinary);
+    gSetup.extraction.entryFile = StreamOpen(T("kovra.exe").c_str(), StreamWriteBinary);
+    ASSERT_TRUE(gSetup.staging.stagedFile && gSetup.expansion.archiveOut && gSetup.extraction.entryFile);
+    StreamWriteString(gSetup.extraction.entryFile, "half");
+    gSetup.staging.stagedPresent = gSetup.expansion.archivePresent = 1;
     EXPECT_EQ(1, RunRollback());
-    EXPECT_TRUE(gSetup.stagedFile == NULL && gSetup.archiveOut == NULL && gSetup.entryFile == NULL);
+    EXPECT_TRUE(gSetup.staging.stagedFile == NULL && gSetup.expansion.archiveOut == NULL && gSetup.extraction.entryFile == NULL);
     EXPECT_FALSE(Exists("C:\\rb\\Spiele"));
 }
 
 TEST_F(Rollback, ALogThatIsGoneOrEmptyStopsIt)
 {
     MakeFolders(kTarget);
-    gSetup.logOpened = 1;
+    gSetup.log.logOpened = 1;
     EXPECT_EQ(0, RunRollback());
     WriteLog({});
     EXPECT_EQ(0, RunRollback());
-    EXPECT_TRUE(Exists(gSetup.logPath));
+    EXPECT_TRUE(Exists(gSetup.log.logPath));
     EXPECT_TRUE(IsFolder(kTarget));
 }
 
@@ -163,11 +204,10 @@ TEST_F(Rollback, ALevelCountAbove150StopsAtTheFirstLineWithTheLogLeft)
     WriteLog({ "ID 151 0 1 1", "NC kovra.exe", "PN Kovra Rendo Cup" });
     WriteWhole(T("kovra.exe"), "MZ");
     EXPECT_EQ(0, RunRollback());
-    StreamClose(gSetup.logFile);
-    gSetup.logFile = NULL;
+    CloseLog();
     // The later lines were undone; the log and every level stay.
     EXPECT_FALSE(Exists(T("kovra.exe")));
-    EXPECT_TRUE(Exists(gSetup.logPath));
+    EXPECT_TRUE(Exists(gSetup.log.logPath));
     EXPECT_TRUE(IsFolder(kTarget));
 }
 
@@ -270,7 +310,7 @@ TEST_F(Rollback, MoreLevelsThanTheTableHoldsKeepsTheDeepestFlags)
     EXPECT_EQ(1, RunRollback());
     EXPECT_TRUE(IsFolder(deepestKept));
     EXPECT_FALSE(Exists(deepestKept + "a"));
-    EXPECT_EQ(MaxCreatedLevels, gSetup.levelCount);
+    EXPECT_EQ(MaxCreatedLevels, gSetup.rollback.levelCount);
 }
 
 TEST_F(Rollback, AnINRecordWithoutThreeNamesStopsItUntouched)
@@ -279,11 +319,10 @@ TEST_F(Rollback, AnINRecordWithoutThreeNamesStopsItUntouched)
     WriteLog({ "ID 3 0 1 1", "IN [C:\\rb\\game.ini][Kovra]", "NC kovra.exe", "PN Kovra Rendo Cup" });
     WriteWhole(T("kovra.exe"), "MZ");
     EXPECT_EQ(0, RunRollback());
-    StreamClose(gSetup.logFile);
-    gSetup.logFile = NULL;
+    CloseLog();
     EXPECT_EQ("10", ProfileText("C:\\rb\\game.ini", "Kovra", "Highscore"));
     EXPECT_FALSE(Exists(T("kovra.exe")));
-    EXPECT_TRUE(Exists(gSetup.logPath));
+    EXPECT_TRUE(Exists(gSetup.log.logPath));
 
     // Without a key name the system would drop the whole section.
     EXPECT_EQ(0, DeleteIniEntry("[C:\\rb\\game.ini][Kovra][]"));

@@ -46,15 +46,15 @@ protected:
     {
         EXPECT_EQ(0, PrepareTarget());
         EXPECT_EQ(code, gSetup.abortCode);
-        EXPECT_EQ(1, gSetup.logOpened);
-        EXPECT_EQ(0, gSetup.stagedPresent);
+        EXPECT_EQ(1, gSetup.log.logOpened);
+        EXPECT_EQ(0, gSetup.staging.stagedPresent);
         EXPECT_FALSE(fx::Exists(base + "temp.un_"));
         EXPECT_EQ("ID 2 0 0\r\n", fx::LogOnDisk(true));
     }
     long StagedSize()
     {
         WIN32_FILE_ATTRIBUTE_DATA data;
-        if (!GetFileAttributesExA(gSetup.stagedPath, GetFileExInfoStandard, &data))
+        if (!GetFileAttributesExA(gSetup.staging.stagedPath, GetFileExInfoStandard, &data))
             return -1;
         return (long)data.nFileSizeLow;
     }
@@ -70,17 +70,17 @@ TEST_F(Staging, CreatesTheMissingLevelsAndRecordsThemInTheIdLine)
     ASSERT_EQ(1, PrepareTarget());
     EXPECT_EQ(0, gSetup.abortCode);
     // C:\kovra-engine and ...\staging exist; A and B are new.
-    EXPECT_EQ(4, gSetup.levelCount);
+    EXPECT_EQ(4, gSetup.staging.levelCount);
     EXPECT_TRUE(fx::IsFolder(base + "A\\B"));
     // The ID line is on disk as soon as temp.un_ is open.
     EXPECT_EQ("ID 4 0 0 1 1\r\n", fx::LogOnDisk());
-    EXPECT_STREQ((base + "A\\B\\deinst.log").c_str(), gSetup.logPath);
-    EXPECT_STREQ((base + "A\\B\\temp.un_").c_str(), gSetup.stagedPath);
-    EXPECT_EQ(1, gSetup.logOpened);
-    EXPECT_EQ(1, gSetup.stagedPresent);
+    EXPECT_STREQ((base + "A\\B\\deinst.log").c_str(), gSetup.log.logPath);
+    EXPECT_STREQ((base + "A\\B\\temp.un_").c_str(), gSetup.staging.stagedPath);
+    EXPECT_EQ(1, gSetup.log.logOpened);
+    EXPECT_EQ(1, gSetup.staging.stagedPresent);
     EXPECT_EQ(0, StagedSize());
-    EXPECT_EQ(7u, gSetup.stagedSize);
-    EXPECT_EQ(7u, gSetup.stagedRemaining);
+    EXPECT_EQ(7u, gSetup.staging.stagedSize);
+    EXPECT_EQ(7u, gSetup.staging.stagedRemaining);
 }
 
 TEST_F(Staging, AnExistingTargetGivesZeroFlags)
@@ -109,9 +109,9 @@ TEST_F(Staging, ALevelBlockedByAFileEndsWithoutALog)
     EXPECT_EQ(0, PrepareTarget());
     // 5 from the walk, then 6 over it: the log belongs in the missing folder.
     EXPECT_EQ(AbortLogCreate, gSetup.abortCode);
-    EXPECT_EQ(0, gSetup.logOpened);
-    EXPECT_TRUE(gSetup.logFile == NULL);
-    EXPECT_EQ(0, gSetup.stagedPresent);
+    EXPECT_EQ(0, gSetup.log.logOpened);
+    EXPECT_TRUE(gSetup.log.logFile == NULL);
+    EXPECT_EQ(0, gSetup.staging.stagedPresent);
     EXPECT_EQ(std::vector<std::string>({ "blocker" }), fx::Tree(base));
 }
 
@@ -123,7 +123,7 @@ TEST_F(Staging, AFailedWalkThatStillAllowsTheLogGoesOn)
     Use(base + "file\\..\\");
     EXPECT_EQ(1, PrepareTarget());
     EXPECT_EQ(AbortTargetLevel, gSetup.abortCode);
-    EXPECT_EQ(1, gSetup.stagedPresent);
+    EXPECT_EQ(1, gSetup.staging.stagedPresent);
     EXPECT_EQ("ID 2 0 0\r\n", fx::LogOnDisk());
 }
 
@@ -138,10 +138,10 @@ TEST_F(Staging, MoreLevelsThanTheTableHoldsFailsWithoutWritingPastIt)
     }
     ASSERT_TRUE(fx::IsFolder(deep));
     Use(deep);
-    gSetup.levelCount = 0;
+    gSetup.staging.levelCount = 0;
     EXPECT_EQ(1, PrepareTarget());
     EXPECT_EQ(AbortTargetLevel, gSetup.abortCode);
-    EXPECT_EQ(MaxCreatedLevels, gSetup.levelCount);
+    EXPECT_EQ(MaxCreatedLevels, gSetup.staging.levelCount);
     std::string expected = "ID 120";
     for (int i = 0; i < 120; ++i)
         expected += " 0";
@@ -182,8 +182,8 @@ TEST_F(Staging, TempUnThatCannotBeCreated)
     CreateDirectoryA((base + "temp.un_").c_str(), NULL);
     EXPECT_EQ(0, PrepareTarget());
     EXPECT_EQ(AbortStageCreate, gSetup.abortCode);
-    EXPECT_EQ(0, gSetup.stagedPresent);
-    EXPECT_TRUE(gSetup.stagedFile == NULL);
+    EXPECT_EQ(0, gSetup.staging.stagedPresent);
+    EXPECT_TRUE(gSetup.staging.stagedFile == NULL);
     EXPECT_EQ("ID 2 0 0\r\n", fx::LogOnDisk(true));
 }
 
@@ -194,13 +194,13 @@ TEST_F(Staging, APayloadSmallerThan18BytesLandsAtStep19)
     ASSERT_EQ(1, PrepareTarget());
     for (int step = 2; step <= 18; ++step) {
         EXPECT_EQ(1, StageSlice(step));
-        EXPECT_EQ(17u, gSetup.stagedRemaining) << step;
+        EXPECT_EQ(17u, gSetup.staging.stagedRemaining) << step;
     }
     EXPECT_EQ(1, StageSlice(19));
-    EXPECT_TRUE(gSetup.stagedFile == NULL);
-    EXPECT_EQ(0u, gSetup.stagedRemaining);
-    EXPECT_EQ(payload, fx::ReadOr(gSetup.stagedPath));
-    EXPECT_EQ(1, gSetup.stagedPresent);
+    EXPECT_TRUE(gSetup.staging.stagedFile == NULL);
+    EXPECT_EQ(0u, gSetup.staging.stagedRemaining);
+    EXPECT_EQ(payload, fx::ReadOr(gSetup.staging.stagedPath));
+    EXPECT_EQ(1, gSetup.staging.stagedPresent);
 }
 
 TEST_F(Staging, SeventeenEqualSlicesAndTheRestAtStep19)
@@ -210,10 +210,10 @@ TEST_F(Staging, SeventeenEqualSlicesAndTheRestAtStep19)
     ASSERT_EQ(1, PrepareTarget());
     for (int step = 2; step <= 18; ++step) {
         ASSERT_EQ(1, StageSlice(step));
-        EXPECT_EQ(18u * 1000 + 17 - (step - 1) * 1000u, gSetup.stagedRemaining);
+        EXPECT_EQ(18u * 1000 + 17 - (step - 1) * 1000u, gSetup.staging.stagedRemaining);
     }
     ASSERT_EQ(1, StageSlice(19));
-    EXPECT_EQ(payload, fx::ReadOr(gSetup.stagedPath));
+    EXPECT_EQ(payload, fx::ReadOr(gSetup.staging.stagedPath));
 }
 
 }  // namespace

@@ -29,21 +29,19 @@ protected:
         ASSERT_FALSE(programs.empty());
         folder = programs + "\\Kovra Rendo Cup";
         logPath = "C:\\Spiele\\deinst.log";
-        gSetup.logFile = StreamOpen(logPath.c_str(), StreamWriteText);
-        ASSERT_TRUE(gSetup.logFile != NULL);
+        gSetup.log.logFile = StreamOpen(logPath.c_str(), StreamWriteText);
+        ASSERT_TRUE(gSetup.log.logFile != NULL);
     }
     void TearDown() override
     {
-        if (gSetup.logFile)
-            StreamClose(gSetup.logFile);
+        CloseLog();
         RemoveTree(folder);
         RemoveTree("C:\\Spiele");
         CoUninitialize();
     }
     std::string Log()
     {
-        StreamClose(gSetup.logFile);
-        gSetup.logFile = NULL;
+        CloseLog();
         return ReadOr(logPath);
     }
 
@@ -115,7 +113,7 @@ TEST_F(StartMenu, MakesTheFolderAndBothShortcutsAndLogsThemInOrder)
             CopyFileA(uninstall.c_str(), (std::string(copyTo) + "\\uninstall.lnk").c_str(), FALSE);
         }
         RemoveTree(folder);
-        gSetup.logFile = StreamOpen(logPath.c_str(), StreamWriteText);
+        gSetup.log.logFile = StreamOpen(logPath.c_str(), StreamWriteText);
     }
 }
 
@@ -159,7 +157,7 @@ TEST_F(StartMenu, WithoutAReadableProgramsValueNothingIsMadeOrLogged)
         EXPECT_FALSE(Exists("C:\\Kovra Rendo Cup"));
         EXPECT_FALSE(Exists("\\Kovra Rendo Cup"));
         EXPECT_EQ("", Log());
-        gSetup.logFile = StreamOpen(logPath.c_str(), StreamWriteText);
+        gSetup.log.logFile = StreamOpen(logPath.c_str(), StreamWriteText);
     }
 }
 

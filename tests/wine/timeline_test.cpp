@@ -8,6 +8,7 @@
 
 #include "engine/stages.h"
 #include "engine/timeline.h"
+#include "pages/pages.h"
 #include "engine_fixture.h"
 #include "resources/resource_ids.h"
 
@@ -133,8 +134,8 @@ TEST_F(ProgressPage, InstallsThePayloadWhileTheBarGoesFrom1To100)
         EXPECT_EQ(e.data, fx::ReadOr(target + e.name)) << e.name;
     EXPECT_EQ(std::vector<std::string>({ "deinst.log", "kovra.exe", "readme.txt", "sfx\\", "sfx\\a.wav", "uninst.exe" }),
               fx::Tree(target));
-    EXPECT_EQ(0, gSetup.stagedPresent);
-    EXPECT_EQ(0, gSetup.archivePresent);
+    EXPECT_EQ(0, gSetup.staging.stagedPresent);
+    EXPECT_EQ(0, gSetup.expansion.archivePresent);
     // Then steps 98 and 99: the Start-menu folder and its two shortcuts, and
     // the uninstall entry.
     std::string log = fx::LogOnDisk(true);

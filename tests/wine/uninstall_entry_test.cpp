@@ -69,20 +69,18 @@ protected:
         ASSERT_FALSE(KeyExists(kEntry));
         CreateDirectoryA("C:\\kovra-test", NULL);
         logPath = "C:\\kovra-test\\deinst.log";
-        gSetup.logFile = StreamOpen(logPath.c_str(), StreamWriteText);
-        ASSERT_TRUE(gSetup.logFile != NULL);
+        gSetup.log.logFile = StreamOpen(logPath.c_str(), StreamWriteText);
+        ASSERT_TRUE(gSetup.log.logFile != NULL);
     }
     void TearDown() override
     {
-        if (gSetup.logFile)
-            StreamClose(gSetup.logFile);
+        CloseLog();
         DeleteEntry(kEntry);
         RemoveTree("C:\\kovra-test");
     }
     std::string Log()
     {
-        StreamClose(gSetup.logFile);
-        gSetup.logFile = NULL;
+        CloseLog();
         return ReadOr(logPath);
     }
     int Register()
@@ -93,7 +91,7 @@ protected:
     std::string logPath;
 };
 
-TEST_F(Uninstall, WritesBothTextsUnquotedAndLogsRK)
+TEST_F(Uninstall, WritesBothTextsQuotingAPathWithBlanksAndLogsRK)
 {
     for (unsigned char platform = 1; platform <= 2; ++platform) {
         SCOPED_TRACE(platform);
@@ -107,10 +105,11 @@ TEST_F(Uninstall, WritesBothTextsUnquotedAndLogsRK)
         EXPECT_EQ(Sz("Entferne Kovra Rendo Cup"), values[0].second.bytes);
         EXPECT_EQ("UninstallString", values[1].first);
         EXPECT_EQ((DWORD)REG_SZ, values[1].second.type);
-        EXPECT_EQ(Sz("C:\\Program Files\\Kovra Rendo Cup\\uninst.exe"), values[1].second.bytes);
+        EXPECT_EQ(Sz("\"C:\\Program Files\\Kovra Rendo Cup\\uninst.exe\""), values[1].second.bytes);
+        EXPECT_EQ(1, UninstallEntryNames("ZKKovraRendoCup_V1", gSetup.targetPath, "uninst.exe"));
         EXPECT_EQ("RK ZKKovraRendoCup_V1\r\n", Log());
         DeleteEntry(kEntry);
-        gSetup.logFile = StreamOpen(logPath.c_str(), StreamWriteText);
+        gSetup.log.logFile = StreamOpen(logPath.c_str(), StreamWriteText);
     }
 }
 
@@ -128,7 +127,9 @@ TEST_F(Uninstall, AnEarlierEntryIsReplacedAsAWhole)
     auto values = Values(kEntry);
     ASSERT_EQ(2u, values.size());
     EXPECT_EQ("DisplayName", values[0].first);
-    EXPECT_EQ(Sz("D:\\Spiele\\KRC\\uninst.exe"), values[1].second.bytes);
+    EXPECT_EQ(Sz("D:\\Spiele\\KRC\\uninst.exe"), values[1].second.bytes);  // no blank: no quotes
+    EXPECT_EQ(1, UninstallEntryNames("ZKKovraRendoCup_V1", "d:\\spiele\\krc\\", "uninst.exe"));
+    EXPECT_EQ(0, UninstallEntryNames("ZKKovraRendoCup_V1", "D:\\Spiele\\", "uninst.exe"));
     EXPECT_EQ("RK ZKKovraRendoCup_V1\r\n", Log());
 }
 
