@@ -13,7 +13,7 @@ void CloseExpansion()
 {
     ExpansionState& expansion = gSetup.expansion;
     if (expansion.lzHandle > 0) {
-        LzClose(expansion.lzHandle);
+        gSystemDlls.lzClose(expansion.lzHandle);
         expansion.lzHandle = 0;
     }
     if (expansion.archiveOut) {
@@ -31,7 +31,7 @@ int OpenExpansion()
 
     // Every LZERROR_* value is negative; none of them is a handle to read.
     OFSTRUCT scratch;
-    expansion.lzHandle = LzOpenFile(gSetup.staging.stagedPath, &scratch, OF_READ);
+    expansion.lzHandle = gSystemDlls.lzOpenFile(gSetup.staging.stagedPath, &scratch, OF_READ);
     if (expansion.lzHandle < 0) {
         expansion.lzHandle = 0;
         return FailStage(CloseExpansion, AbortExpandOpen);
@@ -42,8 +42,8 @@ int OpenExpansion()
         return FailStage(CloseExpansion, AbortArchiveCreate);
     expansion.archivePresent = 1;
 
-    LONG size = LzSeek(expansion.lzHandle, 0, 2);
-    if (size < 0 || LzSeek(expansion.lzHandle, 0, 0) != 0)
+    LONG size = gSystemDlls.lzSeek(expansion.lzHandle, 0, 2);
+    if (size < 0 || gSystemDlls.lzSeek(expansion.lzHandle, 0, 0) != 0)
         return FailStage(CloseExpansion, AbortExpandRead);
     expansion.expandedSize = (DWORD)size;
     expansion.expandRemaining = (DWORD)size;
@@ -62,7 +62,7 @@ int ExpandSlice(int step)
     DWORD left = slice;
     do {
         DWORD chunk = left < (DWORD)CopyBufferSize ? left : (DWORD)CopyBufferSize;
-        INT got = LzRead(expansion.lzHandle, (LPSTR)gSetup.copyBuffer, (INT)chunk);
+        INT got = gSystemDlls.lzRead(expansion.lzHandle, (LPSTR)gSetup.copyBuffer, (INT)chunk);
         if (got != (INT)chunk)
             return FailStage(CloseExpansion, AbortExpandRead);
         if (!StreamWrite(expansion.archiveOut, gSetup.copyBuffer, chunk))

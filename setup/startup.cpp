@@ -64,7 +64,7 @@ int RunStartupChecks()
         gSetup.abortCode = AbortSystemDll;
         return 0;
     }
-    InitCommonControlsLibrary();
+    gSystemDlls.initCommonControls();
     gSetup.platform = PlatformKind();
 
     if (CoInitialize(NULL) != S_OK) {

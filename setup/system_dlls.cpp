@@ -1,6 +1,6 @@
 #include "setup/system_dlls.h"
 
-#include <lzexpand.h>
+#include <string.h>
 
 #include "support/bounded.h"
 
@@ -9,31 +9,21 @@
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
 #endif
 
+SystemDlls gSystemDlls;
+
 typedef BOOL(WINAPI* SetDefaultDllDirectoriesCall)(DWORD);
-typedef INT(WINAPI* LzOpenFileCall)(LPSTR, LPOFSTRUCT, WORD);
-typedef LONG(WINAPI* LzSeekCall)(INT, LONG, INT);
-typedef INT(WINAPI* LzReadCall)(INT, LPSTR, INT);
-typedef void(WINAPI* LzCloseCall)(INT);
-typedef void(WINAPI* InitCommonControlsCall)(void);
 
 // GetProcAddress answers FARPROC whatever the function's type; going through
 // void* says that the cast is meant.
 static void* FindFunction(HMODULE module, const char* name)
 {
-    return (void*)GetProcAddress(module, name);
+    return module ? (void*)GetProcAddress(module, name) : NULL;
 }
-
-static LzOpenFileCall lzOpenFile;
-static LzSeekCall lzSeek;
-static LzReadCall lzRead;
-static LzCloseCall lzClose;
-static InitCommonControlsCall initCommonControls;
 
 void RestrictDllSearch()
 {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    SetDefaultDllDirectoriesCall restrict =
-        kernel ? (SetDefaultDllDirectoriesCall)FindFunction(kernel, "SetDefaultDllDirectories") : NULL;
+    SetDefaultDllDirectoriesCall restrict = (SetDefaultDllDirectoriesCall)FindFunction(
+        GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
     if (restrict)
         restrict(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
@@ -53,51 +43,26 @@ static HMODULE LoadFromSystemFolder(const char* name)
     return LoadLibraryA(path);
 }
 
+// In the order of the fields of SystemDlls.
+static const struct {
+    unsigned char dll;   // 0 = LZ32, 1 = COMCTL32
+    char name[19];
+} Functions[] = {
+    { 0, "LZOpenFileA" }, { 0, "LZSeek" }, { 0, "LZRead" }, { 0, "LZClose" },
+    { 1, "InitCommonControls" },
+};
+
 int LoadSystemDlls()
 {
-    HMODULE lz = LoadFromSystemFolder("lz32.dll");
-    HMODULE controls = LoadFromSystemFolder("comctl32.dll");
-    if (!lz || !controls)
-        return 0;
-    LzOpenFileCall open = (LzOpenFileCall)FindFunction(lz, "LZOpenFileA");
-    LzSeekCall seek = (LzSeekCall)FindFunction(lz, "LZSeek");
-    LzReadCall read = (LzReadCall)FindFunction(lz, "LZRead");
-    LzCloseCall close = (LzCloseCall)FindFunction(lz, "LZClose");
-    InitCommonControlsCall init = (InitCommonControlsCall)FindFunction(controls, "InitCommonControls");
-    if (!open || !seek || !read || !close || !init)
-        return 0;
-    // All or nothing: a half-found set would leave calls that fail oddly.
-    lzOpenFile = open;
-    lzSeek = seek;
-    lzRead = read;
-    lzClose = close;
-    initCommonControls = init;
+    HMODULE dlls[2] = { LoadFromSystemFolder("lz32.dll"), LoadFromSystemFolder("comctl32.dll") };
+    void* found[sizeof Functions / sizeof Functions[0]];
+    for (unsigned i = 0; i < sizeof Functions / sizeof Functions[0]; ++i) {
+        found[i] = FindFunction(dlls[Functions[i].dll], Functions[i].name);
+        if (!found[i])
+            return 0;
+    }
+    // All or nothing: a half-filled set would leave calls that crash.
+    static_assert(sizeof found == sizeof gSystemDlls, "one name per function");
+    memcpy(&gSystemDlls, found, sizeof found);
     return 1;
-}
-
-INT LzOpenFile(LPSTR path, LPOFSTRUCT scratch, WORD mode)
-{
-    return lzOpenFile ? lzOpenFile(path, scratch, mode) : LZERROR_BADINHANDLE;
-}
-
-LONG LzSeek(INT handle, LONG offset, INT origin)
-{
-    return lzSeek ? lzSeek(handle, offset, origin) : LZERROR_BADINHANDLE;
-}
-
-INT LzRead(INT handle, LPSTR buffer, INT count)
-{
-    return lzRead ? lzRead(handle, buffer, count) : LZERROR_BADINHANDLE;
-}
-
-void LzClose(INT handle)
-{
-    if (lzClose)
-        lzClose(handle);
-}
-
-void InitCommonControlsLibrary()
-{
-    if (initCommonControls)
-        initCommonControls();
 }

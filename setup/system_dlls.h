@@ -8,22 +8,25 @@
 
 #include <windows.h>
 
+// The functions the setup calls; all NULL until LoadSystemDlls succeeds,
+// which the start-up checks make a condition of every page.
+struct SystemDlls {
+    INT(WINAPI* lzOpenFile)(LPSTR path, LPOFSTRUCT scratch, WORD mode);
+    LONG(WINAPI* lzSeek)(INT handle, LONG offset, INT origin);
+    INT(WINAPI* lzRead)(INT handle, LPSTR buffer, INT count);
+    void(WINAPI* lzClose)(INT handle);
+    void(WINAPI* initCommonControls)(void);
+};
+
+extern SystemDlls gSystemDlls;
+
 // Where kernel32 offers it (Windows 8, or 7 and Vista with the update),
 // restricts every later DLL search, also the shell's, to the system folder.
 void RestrictDllSearch();
 
-// Loads LZ32 and COMCTL32 from the system folder and finds the functions the
-// setup calls. Returns 0 when a DLL or a function is missing.
+// Loads LZ32 and COMCTL32 from the system folder and finds every function of
+// gSystemDlls. Returns 0, with gSystemDlls left as it was, when a DLL or a
+// function is missing.
 int LoadSystemDlls();
-
-// The LZ32 calls; before a successful LoadSystemDlls they fail as on a bad
-// handle (LZERROR_BADINHANDLE) and LzClose does nothing.
-INT LzOpenFile(LPSTR path, LPOFSTRUCT scratch, WORD mode);
-LONG LzSeek(INT handle, LONG offset, INT origin);
-INT LzRead(INT handle, LPSTR buffer, INT count);
-void LzClose(INT handle);
-
-// InitCommonControls of COMCTL32; nothing before LoadSystemDlls.
-void InitCommonControlsLibrary();
 
 #endif

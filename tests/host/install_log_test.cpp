@@ -15,7 +15,8 @@
 
 namespace {
 
-// Every line LogReadLine gives for the bytes of a file.
+// Every line LogReadLine gives for the bytes of a file, read as they are
+// (the bytes stand for what a text stream hands on).
 std::vector<std::string> ReadAll(const std::string& bytes)
 {
     char path[] = "/tmp/install_log_XXXXXX";
@@ -23,7 +24,7 @@ std::vector<std::string> ReadAll(const std::string& bytes)
     EXPECT_GE(fd, 0);
     EXPECT_EQ((ssize_t)bytes.size(), write(fd, bytes.data(), bytes.size()));
     close(fd);
-    Stream* stream = StreamOpen(path, StreamReadText);
+    Stream* stream = StreamOpen(path, StreamReadBinary);
     EXPECT_TRUE(stream != NULL);
     std::vector<std::string> lines;
     char line[LogLineCapacity + 8];
