@@ -69,6 +69,11 @@ function(kovra_check_program target)
 endfunction()
 kovra_check_program(setup)
 kovra_check_program(setup_nopayload)
+# The manifest read back from the file; tests/wine/manifest_test.cpp has the
+# system build its activation context from it as well.
+add_test(NAME setup.manifest COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/check-manifest.py
+    $<TARGET_FILE:setup> $<TARGET_FILE:setup_nopayload>)
+set_tests_properties(setup.manifest PROPERTIES LABELS static)
 
 # Two clean builds of the setup give the same bytes (and the payload made
 # again from scratch the same payload). The host tools sit beside the payload
