@@ -11,22 +11,11 @@ set(KOVRA_WIN_FLAGS -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
     -ffunction-sections -Os -Wall -Wextra)
 add_compile_definitions(WINVER=0x0400 _WIN32_WINNT=0x0400 _WIN32_IE=0x0300 STRICT)
 
-file(GLOB KOVRA_CORE_SOURCES CONFIGURE_DEPENDS
-    ${CMAKE_SOURCE_DIR}/setup/*.cpp
-    ${CMAKE_SOURCE_DIR}/pages/*.cpp
-    ${CMAKE_SOURCE_DIR}/engine/*.cpp
-    ${CMAKE_SOURCE_DIR}/integration/*.cpp
-    ${CMAKE_SOURCE_DIR}/support/*.cpp)
-# The programs' own memory and string routines stand in for the C runtime's;
-# the test programs keep the runtime.
-set(KOVRA_CRT_ROUTINES ${CMAKE_SOURCE_DIR}/support/crt_routines.cpp)
-list(REMOVE_ITEM KOVRA_CORE_SOURCES ${CMAKE_SOURCE_DIR}/setup/main.cpp ${KOVRA_CRT_ROUTINES})
-
-# LZ32 and COMCTL32 are not imported: setup/system_dlls.cpp loads them from
-# the system folder at run time.
 add_library(kovra_core STATIC ${KOVRA_CORE_SOURCES})
 target_include_directories(kovra_core PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources)
 target_compile_options(kovra_core PRIVATE ${KOVRA_WIN_FLAGS})
+# LZ32 and COMCTL32 are not imported: setup/system_dlls.cpp loads them from
+# the system folder at run time.
 target_link_libraries(kovra_core PUBLIC ole32 uuid shell32 advapi32 gdi32 user32 kernel32)
 
 # The payload resource is generated so that windres picks up whichever file was built.
@@ -35,8 +24,7 @@ file(WRITE ${CMAKE_BINARY_DIR}/payload.rc.in "144 TEMPLATE \"@KOVRA_PAYLOAD_PATH
 configure_file(${CMAKE_BINARY_DIR}/payload.rc.in ${CMAKE_BINARY_DIR}/payload.rc @ONLY)
 set_source_files_properties(${CMAKE_BINARY_DIR}/payload.rc PROPERTIES OBJECT_DEPENDS ${KOVRA_PAYLOAD})
 
-file(GLOB KOVRA_RC_DEPS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*)
-set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/setup.rc PROPERTIES OBJECT_DEPENDS "${KOVRA_RC_DEPS}")
+set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/setup.rc PROPERTIES OBJECT_DEPENDS "${KOVRA_RESOURCE_FILES}")
 
 # The setup starts in its own WinMainCRTStartup (setup/main.cpp) and links no
 # C runtime at all (-nostdlib: a stray runtime call fails the link instead of
@@ -47,16 +35,20 @@ set(KOVRA_EXE_LINK_FLAGS -static -s -nostdlib -Wl,-e,_WinMainCRTStartup -Wl,--gc
     -Wl,--subsystem,windows:4.0 -Wl,--dynamicbase,--nxcompat,--enable-reloc-section
     -Wl,--no-insert-timestamp)
 
-function(kovra_windows_program name)
-    add_executable(${name} WIN32 ${ARGN} ${KOVRA_CRT_ROUTINES})
+# setup.exe, and setup_nopayload.exe without its payload: the size figure and
+# the base of the broken copies that the tests make.
+function(kovra_add_setup name)
+    add_executable(${name} WIN32 setup/main.cpp resources/setup.rc ${KOVRA_PROGRAM_SOURCES} ${ARGN})
     target_compile_options(${name} PRIVATE ${KOVRA_WIN_FLAGS})
     target_link_libraries(${name} PRIVATE kovra_core gcc)
     target_link_options(${name} PRIVATE ${KOVRA_EXE_LINK_FLAGS})
 endfunction()
+kovra_add_setup(setup ${CMAKE_BINARY_DIR}/payload.rc)
+kovra_add_setup(setup_nopayload)
 
-kovra_windows_program(setup setup/main.cpp resources/setup.rc ${CMAKE_BINARY_DIR}/payload.rc)
-# setup.exe without its payload, for the size figure and as the base of broken copies.
-kovra_windows_program(setup_nopayload setup/main.cpp resources/setup.rc)
+# The tools' formats, for the payloads that the Wine tests build.
+add_library(kovra_tools_formats STATIC ${KOVRA_TOOLS_FORMAT_SOURCES})
+target_include_directories(kovra_tools_formats PUBLIC ${CMAKE_SOURCE_DIR})
 
 include(cmake/wine_tests.cmake)
 

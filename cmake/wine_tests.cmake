@@ -20,57 +20,42 @@ kovra_wine_path(SOURCE_DIR_WIN ${CMAKE_SOURCE_DIR})
 get_filename_component(KOVRA_PAYLOAD_FOLDER "${KOVRA_PAYLOAD}" DIRECTORY)
 kovra_wine_path(PAYLOAD_DIR_WIN ${KOVRA_PAYLOAD_FOLDER})
 
+# The tests' support library: files and folders, payloads made with the
+# tools' writers, the UI driver and its copies of setup.exe.
+add_library(kovra_test_support STATIC ${KOVRA_TEST_PAYLOAD_SOURCES} ${KOVRA_TEST_SUPPORT_SOURCES})
+target_include_directories(kovra_test_support PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests/support)
+target_link_libraries(kovra_test_support PUBLIC kovra_tools_formats user32 gdi32 kernel32)
+
+# Every test program may copy setup.exe (with a payload of its own or a
+# broken one), so each waits for both builds of it.
 function(kovra_add_wine_test name src)
-    add_executable(${name} ${src} ${ARGN})
-    target_link_libraries(${name} PRIVATE kovra_core gtest_main lz32 comctl32)
+    add_executable(${name} ${src})
+    target_link_libraries(${name} PRIVATE kovra_test_support kovra_core gtest_main lz32 comctl32)
     target_link_options(${name} PRIVATE -static)
     target_compile_definitions(${name} PRIVATE
         KOVRA_SETUP_EXE="${SETUP_EXE_WIN}"
         KOVRA_SETUP_NOPAYLOAD_EXE="${SETUP_NOPAYLOAD_EXE_WIN}"
         KOVRA_SOURCE_DIR_WIN="${SOURCE_DIR_WIN}"
         KOVRA_PAYLOAD_DIR_WIN="${PAYLOAD_DIR_WIN}")
+    add_dependencies(${name} setup setup_nopayload)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES TIMEOUT 300)
 endfunction()
 
-file(GLOB WINE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*_test.cpp)
-foreach(src ${WINE_TESTS})
+foreach(src ${KOVRA_WINE_TESTS})
     get_filename_component(name ${src} NAME_WE)
     kovra_add_wine_test(wine.${name} ${src})
 endforeach()
-
-# End-to-end: the UI driver library and the wizard tests that use it.
-file(GLOB E2E_LIB_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/lib/*.cpp)
-if(E2E_LIB_SOURCES)
-    add_library(uidriver STATIC ${E2E_LIB_SOURCES})
-    target_include_directories(uidriver PUBLIC ${CMAKE_SOURCE_DIR}/tests/e2e/lib)
-    target_link_libraries(uidriver PUBLIC user32 gdi32 kernel32)
-endif()
-file(GLOB E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*_test.cpp)
-foreach(src ${E2E_TESTS})
+# End-to-end: setup.exe driven through its wizard.
+foreach(src ${KOVRA_E2E_TESTS})
     get_filename_component(name ${src} NAME_WE)
     kovra_add_wine_test(e2e.${name} ${src})
-    target_link_libraries(e2e.${name} PRIVATE uidriver)
-    add_dependencies(e2e.${name} setup setup_nopayload)
 endforeach()
 
 # The automatic walk through the wizard that the run command uses without a display.
 add_executable(walkthrough ${CMAKE_SOURCE_DIR}/tests/e2e/walk/walkthrough.cpp)
-target_include_directories(walkthrough PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(walkthrough PRIVATE uidriver)
+target_link_libraries(walkthrough PRIVATE kovra_test_support)
 target_link_options(walkthrough PRIVATE -static)
-
-# Wine tests that need a broken payload module borrow the driver's resource
-# editing.
-foreach(src ${WINE_TESTS} ${E2E_TESTS})
-    get_filename_component(name ${src} NAME_WE)
-    get_filename_component(dir ${src} DIRECTORY)
-    get_filename_component(kind ${dir} NAME)
-    if(kind STREQUAL "wine" AND TARGET uidriver)
-        target_link_libraries(wine.${name} PRIVATE uidriver)
-        add_dependencies(wine.${name} setup setup_nopayload)
-    endif()
-endforeach()
 
 # The shortcuts read back by a Linux tool as well as through Wine's shell.
 add_test(NAME wine.lnkinfo COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/lnkinfo-check.sh $<TARGET_FILE:wine.start_menu_test>)
@@ -78,9 +63,7 @@ add_test(NAME wine.lnkinfo COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/lnkinfo-check.
 # Tests whose prefix needs preparing (extra drives, host-side set-up) name
 # the hook that wine-run.sh runs on the fresh prefix before the test.
 function(kovra_prefix_hook test script)
-    if(TEST ${test})
-        set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT "KOVRA_PREFIX_HOOK=${script}")
-    endif()
+    set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT "KOVRA_PREFIX_HOOK=${script}")
 endfunction()
 kovra_prefix_hook(wine.drive_space_test ${CMAKE_SOURCE_DIR}/tests/wine/drives.sh)
 kovra_prefix_hook(e2e.target_page_test ${CMAKE_SOURCE_DIR}/tests/wine/drives.sh)
@@ -88,7 +71,7 @@ kovra_prefix_hook(wine.abort_points_test ${CMAKE_SOURCE_DIR}/tests/wine/abort_po
 kovra_prefix_hook(wine.full_disk_test ${CMAKE_SOURCE_DIR}/tests/wine/full_disk_test.hook.sh)
 kovra_prefix_hook(e2e.install_test ${CMAKE_SOURCE_DIR}/tests/e2e/install_test.hook.sh)
 
-include(${CMAKE_SOURCE_DIR}/tests/bench/install_bench.cmake OPTIONAL)
+add_subdirectory(${CMAKE_SOURCE_DIR}/tests/bench ${CMAKE_BINARY_DIR}/bench)
 
 # Planted copies of lz32.dll and comctl32.dll for the downloads-folder test:
 # each leaves a marker file when it is loaded.

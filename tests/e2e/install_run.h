@@ -41,7 +41,7 @@ inline double MsSince(const LARGE_INTEGER& start)
 inline bool WaitEnabled(HWND page, int id, DWORD timeoutMs = 5000)
 {
     DWORD start = GetTickCount();
-    while (!ui::Enabled(page, id)) {
+    while (!fx::Enabled(page, id)) {
         if (GetTickCount() - start > timeoutMs)
             return false;
         Sleep(10);
@@ -58,30 +58,30 @@ inline InstallRun Install(const char* exe, const std::string& target)
     static const int progressIds[] = { IDC_PROGRESS_BAR, IDC_PROGRESS_LABEL, 0 };
 
     InstallRun run;
-    ui::App app;
-    if (!ui::Launch(exe, &app))
+    fx::App app;
+    if (!fx::Launch(exe, &app))
         return run;
-    HWND page = ui::WaitPage(app, welcomeIds);
+    HWND page = fx::WaitPage(app, welcomeIds);
     if (page) {
-        ui::Click(page, IDC_NEXT);
-        page = ui::WaitPage(app, targetIds);
+        fx::Click(page, IDC_NEXT);
+        page = fx::WaitPage(app, targetIds);
     }
     if (page) {
-        ui::SetText(page, IDC_TARGET_EDIT, target.c_str());
+        fx::SetText(page, IDC_TARGET_EDIT, target.c_str());
         if (WaitEnabled(page, IDC_NEXT))
-            ui::Click(page, IDC_NEXT);
-        page = ui::WaitPage(app, confirmIds);
+            fx::Click(page, IDC_NEXT);
+        page = fx::WaitPage(app, confirmIds);
     }
     LARGE_INTEGER start;
     if (page && WaitEnabled(page, IDC_NEXT)) {
         QueryPerformanceCounter(&start);
-        ui::Click(page, IDC_NEXT);
-        page = ui::WaitPage(app, progressIds);
+        fx::Click(page, IDC_NEXT);
+        page = fx::WaitPage(app, progressIds);
     } else {
         page = NULL;
     }
     if (!page) {
-        ui::Kill(&app);
+        fx::Kill(&app);
         return run;
     }
     run.reachedProgress = true;
@@ -98,7 +98,7 @@ inline InstallRun Install(const char* exe, const std::string& target)
         if (!SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer))
             break;
         int position = (int)answer;
-        std::string label = ui::WindowText(labelControl);
+        std::string label = fx::WindowText(labelControl);
         // The page takes its controls down before itself.
         if (!IsWindow(bar) || !IsWindow(labelControl))
             break;
@@ -116,30 +116,30 @@ inline InstallRun Install(const char* exe, const std::string& target)
             run.labelMs.push_back(now);
         }
         HWND error = FindWindowA("#32770", "Fehler");
-        ui::MessageBox box;
-        if (error && ui::WaitMessageBox(app, &box, 0) && box.caption == "Fehler") {
+        fx::MessageBox box;
+        if (error && fx::WaitMessageBox(app, &box, 0) && box.caption == "Fehler") {
             run.errorBoxes.push_back(box.text);
             Sleep(300);
-            ui::Answer(box);
-            ui::WaitGone(box.window);
+            fx::Answer(box);
+            fx::WaitGone(box.window);
             lastLook = MsSince(start);
         }
         Sleep(1);
     }
     run.pageClosed = !IsWindow(page) || !IsWindowVisible(page) || !IsWindow(bar);
     if (!run.pageClosed) {
-        ui::Kill(&app);
+        fx::Kill(&app);
         return run;
     }
 
-    ui::MessageBox closing;
-    if (ui::WaitMessageBox(app, &closing, 15000)) {
+    fx::MessageBox closing;
+    if (fx::WaitMessageBox(app, &closing, 15000)) {
         run.closingMs = MsSince(start);
         run.closingCaption = closing.caption;
         run.closingText = closing.text;
-        ui::Answer(closing);
+        fx::Answer(closing);
     }
-    run.exitCode = ui::WaitExit(&app, 30000);
+    run.exitCode = fx::WaitExit(&app, 30000);
     return run;
 }
 

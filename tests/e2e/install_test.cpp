@@ -35,46 +35,6 @@ std::vector<Entry> ReadArchive(const Bytes& archive)
     return out;
 }
 
-// SZDD that codes runs of blanks as matches on the blank before them (nine
-// times smaller) and everything else as literals: big archives in small
-// payloads for the full-disk run.
-Bytes SzddRuns(const Bytes& plain)
-{
-    Bytes out("SZDD\x88\xF0\x27\x33" "A", 9);
-    out.push_back('\0');
-    fx::PutLE32(out, (unsigned int)plain.size());
-    unsigned char ring[4096];
-    memset(ring, ' ', sizeof ring);
-    unsigned int pos = 4096 - 16;
-    size_t flagAt = 0;
-    int items = 8;
-    for (size_t i = 0; i < plain.size();) {
-        if (items == 8) {
-            flagAt = out.size();
-            out.push_back('\0');
-            items = 0;
-        }
-        size_t run = 0;
-        while (run < 18 && i + run < plain.size() && plain[i + run] == ' ')
-            ++run;
-        if (run >= 3 && ring[(pos - 1) & 4095] == ' ') {
-            unsigned int from = (pos - 1) & 4095;
-            out.push_back((char)(from & 0xFF));
-            out.push_back((char)(((from >> 4) & 0xF0) | (run - 3)));
-            for (size_t k = 0; k < run; ++k)
-                ring[pos++ & 4095] = ' ';
-            i += run;
-        } else {
-            out[flagAt] = (char)(out[flagAt] | (1 << items));
-            out.push_back(plain[i]);
-            ring[pos++ & 4095] = (unsigned char)plain[i];
-            ++i;
-        }
-        ++items;
-    }
-    return out;
-}
-
 // The log of a complete install: ID, then per file (archive order) SD when
 // its folder is new and NC, then the Start-menu and uninstall records, PN.
 std::vector<std::string> ExpectedFileRecords(const std::string& target, const std::vector<Entry>& entries)
@@ -184,7 +144,7 @@ protected:
     std::string SetupCarrying(const Bytes& payload)
     {
         const char* copy = "C:\\kovra-e2e-setup.exe";
-        EXPECT_TRUE(ui::CopyWithPayload(KOVRA_SETUP_EXE, copy, payload.data(), (DWORD)payload.size()));
+        EXPECT_TRUE(fx::CopyWithPayload(KOVRA_SETUP_EXE, copy, payload.data(), (DWORD)payload.size()));
         return copy;
     }
     static std::vector<Entry> SmallGame()
@@ -306,7 +266,7 @@ TEST_F(Install, ADiskThatFillsUpLeavesNothingBehind)
     std::vector<Entry> entries = { { "kovra.exe", fx::Filler(3000, 1) },
                                    { "data\\big1.bin", Bytes(3 << 20, ' ') },
                                    { "data\\big2.bin", Bytes(5 << 20, ' ') } };
-    std::string exe = SetupCarrying(SzddRuns(fx::Archive(entries)));
+    std::string exe = SetupCarrying(fx::Szdd(fx::Archive(entries)));
     e2e::InstallRun run = e2e::Install(exe.c_str(), "K:\\kovra\\game");
     ExpectAbandonedAfterAFullTimeline(run);
     EXPECT_TRUE(fx::Tree("K:\\").empty()) << ::testing::PrintToString(fx::Tree("K:\\"));

@@ -3,30 +3,31 @@
 #include <gtest/gtest.h>
 
 #include "resources/resource_ids.h"
+#include "files.h"
 #include "uidriver.h"
 
 TEST(PageLoop, APageThatCannotBeCreatedAbandonsTheRun)
 {
     // Renumbering the progress page (the last dialog id) keeps the directory sorted.
-    ASSERT_TRUE(ui::CopyWithResourceRenumbered(KOVRA_SETUP_EXE, "C:\\noprogress.exe", 5, IDD_PROGRESS, 190));
-    ui::App app;
-    ASSERT_TRUE(ui::Launch("C:\\noprogress.exe", &app));
+    ASSERT_TRUE(fx::CopyWithResourceRenumbered(KOVRA_SETUP_EXE, "C:\\noprogress.exe", 5, IDD_PROGRESS, 190));
+    fx::App app;
+    ASSERT_TRUE(fx::Launch("C:\\noprogress.exe", &app));
 
     static const int welcome[] = { IDC_WELCOME_TEXT, 0 };
     static const int target[] = { IDC_TARGET_EDIT, 0 };
     static const int confirm[] = { IDC_TARGET_DISPLAY, 0 };
-    HWND page = ui::WaitPage(app, welcome);
+    HWND page = fx::WaitPage(app, welcome);
     ASSERT_TRUE(page != NULL);
-    ui::Click(page, IDC_NEXT);
-    if ((page = ui::WaitPage(app, target, 3000)) != NULL)
-        ui::Click(page, IDC_NEXT);
-    if ((page = ui::WaitPage(app, confirm, 3000)) != NULL)
-        ui::Click(page, IDC_NEXT);
+    fx::Click(page, IDC_NEXT);
+    if ((page = fx::WaitPage(app, target, 3000)) != NULL)
+        fx::Click(page, IDC_NEXT);
+    if ((page = fx::WaitPage(app, confirm, 3000)) != NULL)
+        fx::Click(page, IDC_NEXT);
 
-    ui::MessageBox box;
-    ASSERT_TRUE(ui::WaitMessageBox(app, &box));
+    fx::MessageBox box;
+    ASSERT_TRUE(fx::WaitMessageBox(app, &box));
     EXPECT_EQ("Installation abgebrochen.", box.text);
-    ui::Answer(box);
-    EXPECT_EQ(1, ui::WaitExit(&app));
-    EXPECT_FALSE(ui::FileExists("C:\\Program Files\\Kovra Rendo Cup"));
+    fx::Answer(box);
+    EXPECT_EQ(1, fx::WaitExit(&app));
+    EXPECT_FALSE(fx::Exists("C:\\Program Files\\Kovra Rendo Cup"));
 }

@@ -75,7 +75,7 @@ protected:
                                                    { "data\\level1.dat", fx::Filler(20000, 2) },
                                                    { "uninst.exe", fx::Filler(8000, 3) } }));
         CreateDirectoryA("C:\\kovra-e2e", NULL);
-        copied = ui::CopyWithPayload(KOVRA_SETUP_EXE, kSetupCopy, payload.data(), (DWORD)payload.size());
+        copied = fx::CopyWithPayload(KOVRA_SETUP_EXE, kSetupCopy, payload.data(), (DWORD)payload.size());
         // A game whose fourth file would land outside the target folder:
         // extraction stops there, after folders and files were made.
         fx::Bytes broken = fx::Szdd(fx::Archive({ { "kovra.exe", fx::Filler(30000, 1) },
@@ -83,7 +83,7 @@ protected:
                                                   { "uninst.exe", fx::Filler(8000, 3) },
                                                   { "..\\..\\escape.txt", "x" } }));
         CreateDirectoryA("C:\\kovra-e2e\\broken", NULL);
-        brokenCopied = ui::CopyWithPayload(KOVRA_SETUP_EXE, kBrokenCopy, broken.data(), (DWORD)broken.size());
+        brokenCopied = fx::CopyWithPayload(KOVRA_SETUP_EXE, kBrokenCopy, broken.data(), (DWORD)broken.size());
     }
     void SetUp() override { ASSERT_TRUE(copied); }
     void TearDown() override
@@ -97,29 +97,29 @@ protected:
     // text of the closing box.
     std::string Install(const std::string& target, const char* exe = kSetupCopy)
     {
-        ui::App app;
-        if (!ui::Launch(exe, &app))
+        fx::App app;
+        if (!fx::Launch(exe, &app))
             return "<no start>";
         std::string result = "<no box>";
-        HWND page = ui::WaitPage(app, WelcomeIds);
+        HWND page = fx::WaitPage(app, WelcomeIds);
         if (page) {
-            ui::Click(page, IDC_NEXT);
-            page = ui::WaitPage(app, TargetIds);
+            fx::Click(page, IDC_NEXT);
+            page = fx::WaitPage(app, TargetIds);
         }
         if (page) {
-            ui::SetText(page, IDC_TARGET_EDIT, target.c_str());
-            ui::Click(page, IDC_NEXT);
-            page = ui::WaitPage(app, ConfirmIds);
+            fx::SetText(page, IDC_TARGET_EDIT, target.c_str());
+            fx::Click(page, IDC_NEXT);
+            page = fx::WaitPage(app, ConfirmIds);
         }
         if (page) {
-            ui::Click(page, IDC_NEXT);
-            ui::MessageBox box;
-            if (ui::WaitMessageBox(app, &box, 60000)) {
+            fx::Click(page, IDC_NEXT);
+            fx::MessageBox box;
+            if (fx::WaitMessageBox(app, &box, 60000)) {
                 result = box.text;
-                ui::Answer(box);
+                fx::Answer(box);
             }
         }
-        EXPECT_EQ(1, ui::WaitExit(&app, 30000));
+        EXPECT_EQ(1, fx::WaitExit(&app, 30000));
         return result;
     }
     void ExpectShortcutsAndEntry(const std::string& target)

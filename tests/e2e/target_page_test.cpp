@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "resources/resource_ids.h"
+#include "files.h"
 #include "uidriver.h"
 
 namespace {
@@ -45,7 +46,7 @@ unsigned long long HostFreeKB(const char* root)
 
 long long LabelKB(HWND page)
 {
-    std::string text = ui::Text(page, IDC_FREE_SPACE);
+    std::string text = fx::Text(page, IDC_FREE_SPACE);
     if (text.size() < 4 || text.compare(text.size() - 3, 3, " KB") != 0)
         return NotShown;
     return strtoll(text.c_str(), NULL, 10);
@@ -54,7 +55,7 @@ long long LabelKB(HWND page)
 BOOL CALLBACK MatchChildText(HWND child, LPARAM param)
 {
     std::pair<const std::string*, bool>* search = (std::pair<const std::string*, bool>*)param;
-    if (ui::WindowText(child) == *search->first)
+    if (fx::WindowText(child) == *search->first)
         search->second = true;
     return !search->second;
 }
@@ -72,28 +73,28 @@ protected:
     void SetUp() override
     {
         needed = SpaceNeeded();
-        ASSERT_TRUE(ui::Launch(KOVRA_SETUP_EXE, &app));
-        HWND welcome = ui::WaitPage(app, WelcomeIds);
+        ASSERT_TRUE(fx::Launch(KOVRA_SETUP_EXE, &app));
+        HWND welcome = fx::WaitPage(app, WelcomeIds);
         ASSERT_TRUE(welcome != NULL);
-        ui::Click(welcome, IDC_NEXT);
-        page = ui::WaitPage(app, TargetIds);
+        fx::Click(welcome, IDC_NEXT);
+        page = fx::WaitPage(app, TargetIds);
         ASSERT_TRUE(page != NULL);
     }
-    void TearDown() override { ui::Kill(&app); }
+    void TearDown() override { fx::Kill(&app); }
 
     HWND ToConfirmPage()
     {
-        EXPECT_TRUE(ui::Enabled(page, IDC_NEXT));
-        ui::Click(page, IDC_NEXT);
-        return ui::WaitPage(app, ConfirmIds);
+        EXPECT_TRUE(fx::Enabled(page, IDC_NEXT));
+        fx::Click(page, IDC_NEXT);
+        return fx::WaitPage(app, ConfirmIds);
     }
     HWND BackToTargetPage(HWND confirm)
     {
-        ui::Click(confirm, IDC_BACK);
-        return ui::WaitPage(app, TargetIds);
+        fx::Click(confirm, IDC_BACK);
+        return fx::WaitPage(app, TargetIds);
     }
     // The user types text; the page answers with "Weiter" and the labels.
-    void Type(const std::string& text) { ui::SetText(page, IDC_TARGET_EDIT, text.c_str()); }
+    void Type(const std::string& text) { fx::SetText(page, IDC_TARGET_EDIT, text.c_str()); }
 
     // "Weiter" as the typed text leaves it, the free figure (exact, or that
     // of a host drive within 1 GiB, which others write to meanwhile) and the
@@ -103,25 +104,25 @@ protected:
     {
         SCOPED_TRACE("typed \"" + text + "\"");
         Type(text);
-        EXPECT_EQ(enabled, ui::Enabled(page, IDC_NEXT));
+        EXPECT_EQ(enabled, fx::Enabled(page, IDC_NEXT));
         if (hostRoot)
             EXPECT_NEAR((double)HostFreeKB(hostRoot), (double)LabelKB(page), 1024.0 * 1024);
         else
             EXPECT_EQ(freeKB, LabelKB(page));
-        EXPECT_EQ("Freier Platz auf " + letter + ":\\", ui::Text(page, IDC_FREE_CAPTION));
-        EXPECT_EQ(std::to_string(needed) + " KB", ui::Text(page, IDC_SPACE_NEEDED));
+        EXPECT_EQ("Freier Platz auf " + letter + ":\\", fx::Text(page, IDC_FREE_CAPTION));
+        EXPECT_EQ(std::to_string(needed) + " KB", fx::Text(page, IDC_SPACE_NEEDED));
     }
 
     void ExpectAbandoned()
     {
-        ui::MessageBox box;
-        ASSERT_TRUE(ui::WaitMessageBox(app, &box));
+        fx::MessageBox box;
+        ASSERT_TRUE(fx::WaitMessageBox(app, &box));
         EXPECT_EQ("Installation abgebrochen.", box.text);
-        ui::Answer(box);
-        EXPECT_EQ(1, ui::WaitExit(&app));
+        fx::Answer(box);
+        EXPECT_EQ(1, fx::WaitExit(&app));
     }
 
-    ui::App app;
+    fx::App app;
     HWND page = NULL;
     unsigned long needed = 0;
 };
@@ -129,16 +130,16 @@ protected:
 TEST_F(WizardPages, WeiterFollowsTheTypedDriveAndItsSpace)
 {
     // The page opens on the default from ProgramFilesDir.
-    EXPECT_EQ(DefaultTarget, ui::Text(page, IDC_TARGET_EDIT));
-    EXPECT_EQ("Bitte w\xE4hlen Sie den Zielpfad.", ui::Text(page, IDC_TARGET_TEXT));
+    EXPECT_EQ(DefaultTarget, fx::Text(page, IDC_TARGET_EDIT));
+    EXPECT_EQ("Bitte w\xE4hlen Sie den Zielpfad.", fx::Text(page, IDC_TARGET_TEXT));
     EXPECT_TRUE(HasChildText(page, "Ben\xF6tigter Speicher:"));
     EXPECT_TRUE(HasChildText(page, "Zielpfad:"));
-    EXPECT_EQ(std::to_string(needed) + " KB", ui::Text(page, IDC_SPACE_NEEDED));
+    EXPECT_EQ(std::to_string(needed) + " KB", fx::Text(page, IDC_SPACE_NEEDED));
     // The build links the demo payload of 3,724,297 bytes.
-    EXPECT_EQ("9322 KB", ui::Text(page, IDC_SPACE_NEEDED));
-    EXPECT_EQ("Freier Platz auf C:\\", ui::Text(page, IDC_FREE_CAPTION));
+    EXPECT_EQ("9322 KB", fx::Text(page, IDC_SPACE_NEEDED));
+    EXPECT_EQ("Freier Platz auf C:\\", fx::Text(page, IDC_FREE_CAPTION));
     EXPECT_NEAR((double)HostFreeKB("C:\\"), (double)LabelKB(page), 1024.0 * 1024);
-    EXPECT_TRUE(ui::Enabled(page, IDC_NEXT));
+    EXPECT_TRUE(fx::Enabled(page, IDC_NEXT));
     // The host disk has far more than 4 GiB: shown as it is, not wrapped.
     if (HostFreeKB("C:\\") > (5ull << 20))
         EXPECT_GT(LabelKB(page), 4ll << 20);
@@ -158,58 +159,59 @@ TEST_F(WizardPages, WeiterFollowsTheTypedDriveAndItsSpace)
     ExpectState("Q:\\Spiele", false, 0, NULL, "Q");         // no such drive
 
     Type("");
-    EXPECT_FALSE(ui::Enabled(page, IDC_NEXT));
+    EXPECT_FALSE(fx::Enabled(page, IDC_NEXT));
     EXPECT_EQ(0, LabelKB(page));
 
     // Typing stops where the target folder's buffer ends.
     EXPECT_EQ(299, (int)SendMessageA(GetDlgItem(page, IDC_TARGET_EDIT), EM_GETLIMITTEXT, 0, 0));
 
-    ui::PressEscape(page);
+    fx::PressEscape(page);
     ExpectAbandoned();
 }
 
 TEST_F(WizardPages, WeiterCommitsTheTypedFolderUnlessItHoldsAnInstallLog)
 {
-    std::string old = ui::FreshFolder("old");
+    std::string old = fx::Fresh("old", "C:\\kovra-test\\");
+    old.erase(old.size() - 1);  // typed without the closing backslash
     ASSERT_TRUE(CloseHandle(CreateFileA((old + "\\deinst.log").c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL)));
     Type(old);
-    ui::Click(page, IDC_NEXT);
-    ui::MessageBox box;
-    ASSERT_TRUE(ui::WaitMessageBox(app, &box));
+    fx::Click(page, IDC_NEXT);
+    fx::MessageBox box;
+    ASSERT_TRUE(fx::WaitMessageBox(app, &box));
     EXPECT_EQ("In dieses Verzeichnis wurde bereits ein Programm installiert!\n"
               "Bitte w\xE4hlen Sie ein anderes Verzeichnis.", box.text);
     EXPECT_EQ("Mitteilung", box.caption);
     EXPECT_EQ(page, box.owner);
-    ui::Answer(box);
+    fx::Answer(box);
     EXPECT_TRUE(IsWindowVisible(page));
-    EXPECT_EQ(old, ui::Text(page, IDC_TARGET_EDIT));
+    EXPECT_EQ(old, fx::Text(page, IDC_TARGET_EDIT));
 
     // The refused folder was committed with its backslash: going back and
     // forth shows it, and drops what was typed since.
     Type("E:\\Getippt");
-    ui::Click(page, IDC_BACK);
-    HWND welcome = ui::WaitPage(app, WelcomeIds);
+    fx::Click(page, IDC_BACK);
+    HWND welcome = fx::WaitPage(app, WelcomeIds);
     ASSERT_TRUE(welcome != NULL);
-    ui::Click(welcome, IDC_NEXT);
-    page = ui::WaitPage(app, TargetIds);
+    fx::Click(welcome, IDC_NEXT);
+    page = fx::WaitPage(app, TargetIds);
     ASSERT_TRUE(page != NULL);
-    EXPECT_EQ(old + "\\", ui::Text(page, IDC_TARGET_EDIT));
+    EXPECT_EQ(old + "\\", fx::Text(page, IDC_TARGET_EDIT));
 
     // A typed folder gets its backslash and no product name.
     Type("D:\\Spiele");
     HWND confirm = ToConfirmPage();
     ASSERT_TRUE(confirm != NULL);
-    EXPECT_EQ("D:\\Spiele\\", ui::Text(confirm, IDC_TARGET_DISPLAY));
-    EXPECT_EQ("Klicken Sie auf INSTALL, um die Installation zu starten.", ui::Text(confirm, IDC_CONFIRM_TEXT));
+    EXPECT_EQ("D:\\Spiele\\", fx::Text(confirm, IDC_TARGET_DISPLAY));
+    EXPECT_EQ("Klicken Sie auf INSTALL, um die Installation zu starten.", fx::Text(confirm, IDC_CONFIRM_TEXT));
     EXPECT_TRUE(HasChildText(confirm, "Ben\xF6tiger Speicher:"));
-    EXPECT_EQ("INSTALL", ui::Text(confirm, IDC_NEXT));
-    EXPECT_EQ(std::to_string(needed) + " KB", ui::Text(confirm, IDC_SPACE_NEEDED));
+    EXPECT_EQ("INSTALL", fx::Text(confirm, IDC_NEXT));
+    EXPECT_EQ(std::to_string(needed) + " KB", fx::Text(confirm, IDC_SPACE_NEEDED));
     EXPECT_NEAR((double)HostFreeKB("D:\\"), (double)LabelKB(confirm), 1024.0 * 1024);
-    EXPECT_EQ("Freier Platz auf D:\\", ui::Text(confirm, IDC_FREE_CAPTION));
-    EXPECT_TRUE(ui::Enabled(confirm, IDC_NEXT));
+    EXPECT_EQ("Freier Platz auf D:\\", fx::Text(confirm, IDC_FREE_CAPTION));
+    EXPECT_TRUE(fx::Enabled(confirm, IDC_NEXT));
     page = BackToTargetPage(confirm);
     ASSERT_TRUE(page != NULL);
-    EXPECT_EQ("D:\\Spiele\\", ui::Text(page, IDC_TARGET_EDIT));
+    EXPECT_EQ("D:\\Spiele\\", fx::Text(page, IDC_TARGET_EDIT));
 
     // The confirmation page shows 35 characters whole and shortens longer
     // paths to their first and last 17.
@@ -229,39 +231,39 @@ TEST_F(WizardPages, WeiterCommitsTheTypedFolderUnlessItHoldsAnInstallLog)
         Type(shown[i].path);
         confirm = ToConfirmPage();
         ASSERT_TRUE(confirm != NULL);
-        EXPECT_EQ(shown[i].display, ui::Text(confirm, IDC_TARGET_DISPLAY));
+        EXPECT_EQ(shown[i].display, fx::Text(confirm, IDC_TARGET_DISPLAY));
         page = BackToTargetPage(confirm);
         ASSERT_TRUE(page != NULL);
-        EXPECT_EQ(shown[i].path, ui::Text(page, IDC_TARGET_EDIT));
+        EXPECT_EQ(shown[i].path, fx::Text(page, IDC_TARGET_EDIT));
     }
 
     // A path that would not fit the target folder with its backslash is
     // never committed, however it got into the edit control.
     std::string tooLong = "C:\\" + std::string(296, 'x');
     Type(tooLong);
-    EXPECT_FALSE(ui::Enabled(page, IDC_NEXT));
-    ui::Click(page, IDC_NEXT);
-    EXPECT_TRUE(ui::WaitPage(app, ConfirmIds, 500) == NULL);
+    EXPECT_FALSE(fx::Enabled(page, IDC_NEXT));
+    fx::Click(page, IDC_NEXT);
+    EXPECT_TRUE(fx::WaitPage(app, ConfirmIds, 500) == NULL);
     std::string longest = "C:\\" + std::string(295, 'x');
     Type(longest);
     confirm = ToConfirmPage();
     ASSERT_TRUE(confirm != NULL);
     EXPECT_EQ("C:\\" + std::string(14, 'x') + "..." + std::string(16, 'x') + "\\",
-              ui::Text(confirm, IDC_TARGET_DISPLAY));
+              fx::Text(confirm, IDC_TARGET_DISPLAY));
     page = BackToTargetPage(confirm);
     ASSERT_TRUE(page != NULL);
-    EXPECT_EQ(longest + "\\", ui::Text(page, IDC_TARGET_EDIT));
+    EXPECT_EQ(longest + "\\", fx::Text(page, IDC_TARGET_EDIT));
 
     // "INSTALL" leaves the confirmation page for the progress page.
     Type("D:\\Spiele");
     confirm = ToConfirmPage();
     ASSERT_TRUE(confirm != NULL);
-    ui::Click(confirm, IDC_NEXT);
-    EXPECT_TRUE(ui::WaitGone(confirm));
-    ASSERT_TRUE(ui::WaitMessageBox(app, &box, 60000));
+    fx::Click(confirm, IDC_NEXT);
+    EXPECT_TRUE(fx::WaitGone(confirm));
+    ASSERT_TRUE(fx::WaitMessageBox(app, &box, 60000));
     EXPECT_EQ("Kovra Rendo Cup", box.caption);
-    ui::Answer(box);
-    EXPECT_EQ(1, ui::WaitExit(&app));
+    fx::Answer(box);
+    EXPECT_EQ(1, fx::WaitExit(&app));
 }
 
 TEST_F(WizardPages, TheFolderBrowserCommitsTheChosenFolderWithTheProductName)
@@ -270,15 +272,15 @@ TEST_F(WizardPages, TheFolderBrowserCommitsTheChosenFolderWithTheProductName)
 
     // Cancelling keeps the committed folder and drops what was typed.
     Type("E:\\Getippt");
-    ui::Click(page, IDC_BROWSE);
-    HWND browser = ui::WaitDialog(app, BrowserIds);
+    fx::Click(page, IDC_BROWSE);
+    HWND browser = fx::WaitDialog(app, BrowserIds);
     ASSERT_TRUE(browser != NULL);
     EXPECT_EQ(page, GetWindow(browser, GW_OWNER));
-    EXPECT_EQ("Bitte w\xE4hlen Sie den Zielpfad:", ui::Text(browser, BrowserTitle));
-    ui::Click(browser, IDCANCEL);
-    ASSERT_TRUE(ui::WaitGone(browser));
-    EXPECT_EQ(DefaultTarget, ui::Text(page, IDC_TARGET_EDIT));
-    EXPECT_TRUE(ui::Enabled(page, IDC_NEXT));
+    EXPECT_EQ("Bitte w\xE4hlen Sie den Zielpfad:", fx::Text(browser, BrowserTitle));
+    fx::Click(browser, IDCANCEL);
+    ASSERT_TRUE(fx::WaitGone(browser));
+    EXPECT_EQ(DefaultTarget, fx::Text(page, IDC_TARGET_EDIT));
+    EXPECT_TRUE(fx::Enabled(page, IDC_NEXT));
 
     struct Choice {
         const char* drive;
@@ -295,32 +297,32 @@ TEST_F(WizardPages, TheFolderBrowserCommitsTheChosenFolderWithTheProductName)
     for (const Choice& choice : choices) {
         SCOPED_TRACE(choice.target);
         Type("E:\\Getippt");
-        ui::Click(page, IDC_BROWSE);
-        browser = ui::WaitDialog(app, BrowserIds);
+        fx::Click(page, IDC_BROWSE);
+        browser = fx::WaitDialog(app, BrowserIds);
         ASSERT_TRUE(browser != NULL);
         HWND tree = GetDlgItem(browser, BrowserTree);
-        HTREEITEM desktop = ui::TreeChild(tree, NULL, "Desktop");
-        HTREEITEM computer = ui::TreeChild(tree, desktop, "My Computer");
-        HTREEITEM item = ui::TreeChild(tree, computer, choice.drive);
+        HTREEITEM desktop = fx::TreeChild(tree, NULL, "Desktop");
+        HTREEITEM computer = fx::TreeChild(tree, desktop, "My Computer");
+        HTREEITEM item = fx::TreeChild(tree, computer, choice.drive);
         if (choice.folder)
-            item = ui::TreeChild(tree, item, choice.folder);
+            item = fx::TreeChild(tree, item, choice.folder);
         ASSERT_TRUE(item != NULL);
-        ASSERT_TRUE(ui::TreeSelect(tree, item));
-        ui::Click(browser, IDOK);
-        ASSERT_TRUE(ui::WaitGone(browser));
-        EXPECT_EQ(choice.target, ui::Text(page, IDC_TARGET_EDIT));
-        EXPECT_EQ(choice.enabled, ui::Enabled(page, IDC_NEXT));
-        EXPECT_EQ(choice.caption, ui::Text(page, IDC_FREE_CAPTION));
+        ASSERT_TRUE(fx::TreeSelect(tree, item));
+        fx::Click(browser, IDOK);
+        ASSERT_TRUE(fx::WaitGone(browser));
+        EXPECT_EQ(choice.target, fx::Text(page, IDC_TARGET_EDIT));
+        EXPECT_EQ(choice.enabled, fx::Enabled(page, IDC_NEXT));
+        EXPECT_EQ(choice.caption, fx::Text(page, IDC_FREE_CAPTION));
         if (choice.target[0] == 'S') {
             // Built afresh on a drive without room, the page opens with
             // "Weiter" disabled.
-            ui::Click(page, IDC_BACK);
-            HWND welcome = ui::WaitPage(app, WelcomeIds);
+            fx::Click(page, IDC_BACK);
+            HWND welcome = fx::WaitPage(app, WelcomeIds);
             ASSERT_TRUE(welcome != NULL);
-            ui::Click(welcome, IDC_NEXT);
-            page = ui::WaitPage(app, TargetIds);
+            fx::Click(welcome, IDC_NEXT);
+            page = fx::WaitPage(app, TargetIds);
             ASSERT_TRUE(page != NULL);
-            EXPECT_FALSE(ui::Enabled(page, IDC_NEXT));
+            EXPECT_FALSE(fx::Enabled(page, IDC_NEXT));
             EXPECT_EQ(1024, LabelKB(page));
         }
     }
@@ -329,10 +331,10 @@ TEST_F(WizardPages, TheFolderBrowserCommitsTheChosenFolderWithTheProductName)
     // it, and "Abbrechen" there abandons the run.
     HWND confirm = ToConfirmPage();
     ASSERT_TRUE(confirm != NULL);
-    EXPECT_EQ("D:\\Spiele\\Kovra Rendo Cup\\", ui::Text(confirm, IDC_TARGET_DISPLAY));
-    ui::Click(confirm, IDC_CANCEL);
+    EXPECT_EQ("D:\\Spiele\\Kovra Rendo Cup\\", fx::Text(confirm, IDC_TARGET_DISPLAY));
+    fx::Click(confirm, IDC_CANCEL);
     ExpectAbandoned();
-    EXPECT_FALSE(ui::FileExists("D:\\Spiele\\Kovra Rendo Cup"));
+    EXPECT_FALSE(fx::Exists("D:\\Spiele\\Kovra Rendo Cup"));
 }
 
 // Exactly as much free space as needed is enough, on both pages and in the
@@ -341,27 +343,27 @@ TEST_F(WizardPages, TheFolderBrowserCommitsTheChosenFolderWithTheProductName)
 TEST(ExactSpace, EqualFreeSpaceIsEnough)
 {
     std::string payload(3072 << 10, 'p');
-    ASSERT_TRUE(ui::CopyWithPayload(KOVRA_SETUP_EXE, "C:\\exact.exe", payload.data(), (DWORD)payload.size()));
-    ui::App app;
-    ASSERT_TRUE(ui::Launch("C:\\exact.exe", &app));
-    HWND welcome = ui::WaitPage(app, WelcomeIds);
+    ASSERT_TRUE(fx::CopyWithPayload(KOVRA_SETUP_EXE, "C:\\exact.exe", payload.data(), (DWORD)payload.size()));
+    fx::App app;
+    ASSERT_TRUE(fx::Launch("C:\\exact.exe", &app));
+    HWND welcome = fx::WaitPage(app, WelcomeIds);
     ASSERT_TRUE(welcome != NULL);
-    ui::Click(welcome, IDC_NEXT);
-    HWND page = ui::WaitPage(app, TargetIds);
+    fx::Click(welcome, IDC_NEXT);
+    HWND page = fx::WaitPage(app, TargetIds);
     ASSERT_TRUE(page != NULL);
-    ui::SetText(page, IDC_TARGET_EDIT, "T:\\Spiele");
-    EXPECT_EQ("8192 KB", ui::Text(page, IDC_SPACE_NEEDED));
-    EXPECT_EQ("8192 KB", ui::Text(page, IDC_FREE_SPACE));
-    EXPECT_TRUE(ui::Enabled(page, IDC_NEXT));
-    ui::Click(page, IDC_NEXT);
-    HWND confirm = ui::WaitPage(app, ConfirmIds);
+    fx::SetText(page, IDC_TARGET_EDIT, "T:\\Spiele");
+    EXPECT_EQ("8192 KB", fx::Text(page, IDC_SPACE_NEEDED));
+    EXPECT_EQ("8192 KB", fx::Text(page, IDC_FREE_SPACE));
+    EXPECT_TRUE(fx::Enabled(page, IDC_NEXT));
+    fx::Click(page, IDC_NEXT);
+    HWND confirm = fx::WaitPage(app, ConfirmIds);
     ASSERT_TRUE(confirm != NULL);
-    EXPECT_TRUE(ui::Enabled(confirm, IDC_NEXT));
-    ui::Click(confirm, IDC_BACK);
-    page = ui::WaitPage(app, TargetIds);
+    EXPECT_TRUE(fx::Enabled(confirm, IDC_NEXT));
+    fx::Click(confirm, IDC_BACK);
+    page = fx::WaitPage(app, TargetIds);
     ASSERT_TRUE(page != NULL);
-    EXPECT_TRUE(ui::Enabled(page, IDC_NEXT));
-    ui::Kill(&app);
+    EXPECT_TRUE(fx::Enabled(page, IDC_NEXT));
+    fx::Kill(&app);
 }
 
 }  // namespace

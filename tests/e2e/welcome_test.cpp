@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "resources/resource_ids.h"
+#include "files.h"
 #include "uidriver.h"
 
 namespace {
@@ -14,12 +15,12 @@ class WelcomePage : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        before = ui::ListTree("C:\\Program Files");
-        ASSERT_TRUE(ui::Launch(KOVRA_SETUP_EXE, &app));
-        page = ui::WaitPage(app, WelcomeIds);
+        before = fx::ListTree("C:\\Program Files", fx::TreePlain);
+        ASSERT_TRUE(fx::Launch(KOVRA_SETUP_EXE, &app));
+        page = fx::WaitPage(app, WelcomeIds);
         ASSERT_TRUE(page != NULL);
     }
-    void TearDown() override { ui::Kill(&app); }
+    void TearDown() override { fx::Kill(&app); }
 
     // Abandoning shows the one closing box, owned by the backdrop, and
     // leaves the disk as it was.
@@ -27,32 +28,32 @@ protected:
     {
         RECT frame;
         GetWindowRect(page, &frame);
-        ui::MessageBox box;
-        ASSERT_TRUE(ui::WaitMessageBox(app, &box));
+        fx::MessageBox box;
+        ASSERT_TRUE(fx::WaitMessageBox(app, &box));
         // Where the page stood, the backdrop has painted its gradient again.
         Sleep(200);
         int height = GetSystemMetrics(SM_CYSCREEN);
-        EXPECT_EQ(RGB(0, 0, 255 - 255 * (frame.top + 3) / height), ui::ScreenPixel(frame.left + 3, frame.top + 3));
+        EXPECT_EQ(RGB(0, 0, 255 - 255 * (frame.top + 3) / height), fx::ScreenPixel(frame.left + 3, frame.top + 3));
         EXPECT_EQ("Installation abgebrochen.", box.text);
         EXPECT_EQ("Kovra Rendo Cup", box.caption);
         EXPECT_EQ(FindWindowA("SETCLASS", "Vantorell Setup"), box.owner);
-        ui::Answer(box);
-        EXPECT_EQ(1, ui::WaitExit(&app));
-        EXPECT_FALSE(ui::FileExists(DefaultTarget));
-        EXPECT_EQ(before, ui::ListTree("C:\\Program Files"));
+        fx::Answer(box);
+        EXPECT_EQ(1, fx::WaitExit(&app));
+        EXPECT_FALSE(fx::Exists(DefaultTarget));
+        EXPECT_EQ(before, fx::ListTree("C:\\Program Files", fx::TreePlain));
     }
 
-    ui::App app;
+    fx::App app;
     HWND page = NULL;
     std::vector<std::string> before;
 };
 
 TEST_F(WelcomePage, ShowsItsTextsCentredOnTheScreen)
 {
-    EXPECT_EQ("Dieses Programm installiert den Kovra Rendo Cup.", ui::Text(page, IDC_WELCOME_TEXT));
-    EXPECT_EQ("Weiter", ui::Text(page, IDC_NEXT));
-    EXPECT_EQ("Abbrechen", ui::Text(page, IDC_CANCEL));
-    EXPECT_EQ("", ui::WindowText(page));
+    EXPECT_EQ("Dieses Programm installiert den Kovra Rendo Cup.", fx::Text(page, IDC_WELCOME_TEXT));
+    EXPECT_EQ("Weiter", fx::Text(page, IDC_NEXT));
+    EXPECT_EQ("Abbrechen", fx::Text(page, IDC_CANCEL));
+    EXPECT_EQ("", fx::WindowText(page));
 
     RECT frame;
     GetWindowRect(page, &frame);
@@ -63,13 +64,13 @@ TEST_F(WelcomePage, ShowsItsTextsCentredOnTheScreen)
 
 TEST_F(WelcomePage, CancelAbandonsTheRun)
 {
-    ui::Click(page, IDC_CANCEL);
+    fx::Click(page, IDC_CANCEL);
     ExpectAbandoned();
 }
 
 TEST_F(WelcomePage, EscapeAbandonsTheRunLikeCancel)
 {
-    ui::PressEscape(page);
+    fx::PressEscape(page);
     ExpectAbandoned();
 }
 
@@ -77,9 +78,9 @@ TEST_F(WelcomePage, BackdropIsTheExactGradientWithTheProductName)
 {
     const int height = GetSystemMetrics(SM_CYSCREEN);
     const int x = GetSystemMetrics(SM_CXSCREEN) - 20;  // right of the text and the page
-    EXPECT_EQ(RGB(0, 0, 255), ui::ScreenPixel(x, 0));
-    EXPECT_EQ(RGB(0, 0, 255 - 255 * (height / 2) / height), ui::ScreenPixel(x, height / 2));
-    EXPECT_EQ(RGB(0, 0, 255 - 255 * (height - 1) / height), ui::ScreenPixel(x, height - 1));
+    EXPECT_EQ(RGB(0, 0, 255), fx::ScreenPixel(x, 0));
+    EXPECT_EQ(RGB(0, 0, 255 - 255 * (height / 2) / height), fx::ScreenPixel(x, height / 2));
+    EXPECT_EQ(RGB(0, 0, 255 - 255 * (height - 1) / height), fx::ScreenPixel(x, height - 1));
 
     // The white letters stand over their shadow; somewhere in the first
     // line there is a pixel of each, and the shadow shows only to the
@@ -87,33 +88,33 @@ TEST_F(WelcomePage, BackdropIsTheExactGradientWithTheProductName)
     int white = 0, shadow = 0;
     for (int y = 20; y < 75; ++y)
         for (int px = 20; px < 200; ++px) {
-            COLORREF c = ui::ScreenPixel(px, y);
+            COLORREF c = fx::ScreenPixel(px, y);
             white += c == RGB(255, 255, 255);
             shadow += c == RGB(20, 20, 20);
         }
     EXPECT_GT(white, 200);
     EXPECT_GT(shadow, 50);
-    EXPECT_EQ(RGB(0, 0, 255 - 255 * 20 / height), ui::ScreenPixel(20, 20));
+    EXPECT_EQ(RGB(0, 0, 255 - 255 * 20 / height), fx::ScreenPixel(20, 20));
 }
 
 // A program whose payload is missing or empty ends before any page, with
 // exit code 0 and no box.
 void ExpectSilentEnd(const char* copy)
 {
-    ui::App app;
-    ASSERT_TRUE(ui::Launch(copy, &app));
-    EXPECT_EQ(0, ui::WaitExit(&app, 15000));
+    fx::App app;
+    ASSERT_TRUE(fx::Launch(copy, &app));
+    EXPECT_EQ(0, fx::WaitExit(&app, 15000));
 }
 
 TEST(BrokenPayload, MissingResourceEndsSilently)
 {
-    ASSERT_TRUE(ui::CopyWithoutPayload(KOVRA_SETUP_EXE, "C:\\nopayload.exe"));
+    ASSERT_TRUE(fx::CopyWithoutPayload(KOVRA_SETUP_EXE, "C:\\nopayload.exe"));
     ExpectSilentEnd("C:\\nopayload.exe");
 }
 
 TEST(BrokenPayload, EmptyResourceEndsSilently)
 {
-    ASSERT_TRUE(ui::CopyWithEmptyPayload(KOVRA_SETUP_EXE, "C:\\emptypayload.exe"));
+    ASSERT_TRUE(fx::CopyWithEmptyPayload(KOVRA_SETUP_EXE, "C:\\emptypayload.exe"));
     ExpectSilentEnd("C:\\emptypayload.exe");
 }
 

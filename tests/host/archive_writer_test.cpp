@@ -5,6 +5,7 @@
 #include "support/stream.h"
 #include "tests/resfile_readers.h"
 #include "tools/archive_writer.h"
+#include "tests/file_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -47,12 +48,7 @@ protected:
         for (size_t slash = path.find('/', root_.size() + 1); slash != std::string::npos;
              slash = path.find('/', slash + 1))
             mkdir(path.substr(0, slash).c_str(), 0755);
-        FILE* f = fopen(path.c_str(), "wb");
-        EXPECT_TRUE(f != 0) << path;
-        if (f) {
-            fwrite(data.data(), 1, data.size(), f);
-            fclose(f);
-        }
+        EXPECT_TRUE(WriteWhole(path, data)) << path;
         return path;
     }
     // Collects, sorts, checks; the error when any step refuses.
@@ -118,20 +114,15 @@ TEST_F(ArchiveWriterTest, WritesWhatTheReaderReads)
     // The same archive from held data, byte for byte.
     std::vector<ArchiveEntry> held;
     for (const ArchiveEntry& e : entries) {
-        FILE* in = fopen(e.hostPath.c_str(), "rb");
-        std::string data((size_t)e.size, '\0');
-        if (e.size)
-            ASSERT_EQ(e.size, fread(&data[0], 1, data.size(), in));
-        fclose(in);
+        std::string data;
+        ASSERT_TRUE(ReadWhole(e.hostPath, data));
+        ASSERT_EQ(e.size, data.size());
         held.push_back(ArchiveHeldEntry(e.name, data));
     }
     std::vector<unsigned char> memory;
     ASSERT_EQ(1, ArchiveWriteMemory(held, memory, error));
-    FILE* again = fopen(path.c_str(), "rb");
-    std::vector<unsigned char> file(memory.size() + 1);
-    EXPECT_EQ(memory.size(), fread(file.data(), 1, file.size(), again));
-    fclose(again);
-    file.resize(memory.size());
+    std::vector<unsigned char> file;
+    ASSERT_TRUE(ReadWhole(path, file));
     EXPECT_EQ(memory, file);
     unlink(path.c_str());
 }

@@ -1,5 +1,6 @@
-// The archive reader against archives built byte by byte here, so that broken
-// ones can be made exactly: cut short, lying counts, unterminated names.
+// The archive reader against archives from the payload builder's writer,
+// changed byte by byte where a test needs them broken: cut short, lying
+// counts, unterminated names.
 #include "engine/resfile.h"
 #include "support/stream.h"
 #include "tests/resfile_readers.h"
@@ -13,45 +14,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/file_bytes.h"
+#include "tests/support/payloads.h"
+
 namespace {
 
-typedef std::vector<unsigned char> Bytes;
-
-void PutLE32(Bytes& out, unsigned int v)
-{
-    for (int i = 0; i < 4; ++i)
-        out.push_back((unsigned char)(v >> (8 * i)));
-}
-
-struct Entry {
-    std::string name;
-    std::string data;
-};
-
-Bytes Header(unsigned int count)
-{
-    const char magic[] = "Vantorell Bit ResFile\x1A";
-    Bytes out(magic, magic + 23);  // includes the closing zero byte
-    PutLE32(out, count);
-    return out;
-}
-
-Bytes Archive(const std::vector<Entry>& entries)
-{
-    Bytes out = Header((unsigned int)entries.size());
-    unsigned int offset = 27 + 136 * (unsigned int)entries.size();
-    for (const Entry& e : entries) {
-        Bytes name(128, 0);
-        memcpy(name.data(), e.name.data(), e.name.size() < 128 ? e.name.size() : 128);
-        out.insert(out.end(), name.begin(), name.end());
-        PutLE32(out, offset);
-        PutLE32(out, (unsigned int)e.data.size());
-        offset += (unsigned int)e.data.size();
-    }
-    for (const Entry& e : entries)
-        out.insert(out.end(), e.data.begin(), e.data.end());
-    return out;
-}
+using fx::Bytes;
+using fx::Entry;
 
 class ResFileTest : public ::testing::Test {
 protected:
@@ -67,9 +36,8 @@ protected:
         char path[] = "/tmp/resfile_test_XXXXXX";
         int fd = mkstemp(path);
         EXPECT_GE(fd, 0);
-        if (!bytes.empty())
-            EXPECT_EQ((ssize_t)bytes.size(), write(fd, bytes.data(), bytes.size()));
         close(fd);
+        EXPECT_TRUE(WriteWhole(path, bytes));
         paths_.push_back(path);
         return path;
     }
@@ -90,7 +58,7 @@ const std::vector<Entry> kGame = {
 
 TEST_F(ResFileTest, OpensDirectoryAndFindsEntriesWithoutRegardToAsciiCase)
 {
-    Bytes bytes = Archive(kGame);
+    Bytes bytes = fx::Archive(kGame);
     ResFileReader* r = Open(Write(bytes));
     ASSERT_TRUE(r != 0);
     EXPECT_EQ(5u, ResFileCount(r));
@@ -133,7 +101,8 @@ TEST_F(ResFileTest, FoldsOnlyAsciiLettersAndAnswersWithTheFirstMatch)
         {"Same.dat", "first"},
         {"SAME.DAT", "second!"},
     };
-    ResFileReader* r = Open(Write(Archive(entries)));
+    // Names equal without regard to case: the writer refuses them.
+    ResFileReader* r = Open(Write(fx::ArchiveAnyNames(entries)));
     ASSERT_TRUE(r != 0);
     EXPECT_EQ(14u, ResFileFindSize(r, "M\xE4NNER.TXT"));
     EXPECT_EQ(0u, ResFileFindSize(r, "m\xC4nner.txt"));  // no folding outside A-Z
@@ -144,7 +113,7 @@ TEST_F(ResFileTest, FoldsOnlyAsciiLettersAndAnswersWithTheFirstMatch)
 
 TEST_F(ResFileTest, ComparesOnlySevenMagicBytes)
 {
-    Bytes bytes = Archive(kGame);
+    Bytes bytes = fx::Archive(kGame);
     bytes[7] = 'X';
     bytes[22] = 0x55;
     ResFileReader* first = Open(Write(bytes));
@@ -152,7 +121,7 @@ TEST_F(ResFileTest, ComparesOnlySevenMagicBytes)
     readers_.CloseAll();
 
     for (int i = 0; i < 7; ++i) {
-        Bytes broken = Archive(kGame);
+        Bytes broken = fx::Archive(kGame);
         broken[i] ^= 0x20;
         EXPECT_TRUE(Open(Write(broken)) == 0) << "byte " << i;
     }
@@ -161,7 +130,7 @@ TEST_F(ResFileTest, ComparesOnlySevenMagicBytes)
 
 TEST_F(ResFileTest, FileEndingInsideHeaderCountOrDirectoryFails)
 {
-    Bytes bytes = Archive(kGame);
+    Bytes bytes = fx::Archive(kGame);
     const size_t directoryEnd = 27 + 136 * kGame.size();
     for (size_t len = 0; len < directoryEnd; ++len) {
         Bytes cut(bytes.begin(), bytes.begin() + len);
@@ -174,7 +143,7 @@ TEST_F(ResFileTest, FileEndingInsideHeaderCountOrDirectoryFails)
 
 TEST_F(ResFileTest, CountsThatCannotBeTrueFailBeforeAllocating)
 {
-    Bytes bytes = Archive(kGame);
+    Bytes bytes = fx::Archive(kGame);
     // 0x20000000 x 136 wraps to 0 in 32 bits; 0x01E1E1E2 x 136 wraps to 16.
     for (unsigned int count : {0x20000000u, 0x01E1E1E2u, 0xFFFFFFFFu, 6u, 1000000u}) {
         Bytes lying = bytes;
@@ -185,7 +154,7 @@ TEST_F(ResFileTest, CountsThatCannotBeTrueFailBeforeAllocating)
         EXPECT_TRUE(Open(Write(lying)) == 0) << "count " << count;
     }
     // Count 0: an empty archive opens and finds nothing.
-    ResFileReader* r = Open(Write(Header(0)));
+    ResFileReader* r = Open(Write(fx::Archive({})));
     ASSERT_TRUE(r != 0);
     EXPECT_EQ(0u, ResFileCount(r));
     EXPECT_EQ(0u, ResFileFindOffset(r, "uninst.exe"));
@@ -195,7 +164,7 @@ TEST_F(ResFileTest, NameWithoutZeroByteEndsAtItsField)
 {
     const std::string full(128, 'A');
     std::vector<Entry> entries = {{full, "12345"}, {"b.txt", "b"}};
-    Bytes bytes = Archive(entries);  // the offset field right after the name is non-zero
+    Bytes bytes = fx::ArchiveAnyNames(entries);  // the offset field right after the name is non-zero
     ResFileReader* r = Open(Write(bytes));
     ASSERT_TRUE(r != 0);
     EXPECT_EQ(full, std::string(ResFileEntryName(r, 0)));
@@ -208,15 +177,15 @@ TEST_F(ResFileTest, NameWithoutZeroByteEndsAtItsField)
 
 TEST_F(ResFileTest, FailedOpenLeavesAnOpenArchiveAlone)
 {
-    ResFileReader* r = Open(Write(Archive(kGame)));
+    ResFileReader* r = Open(Write(fx::Archive(kGame)));
     ASSERT_TRUE(r != 0);
-    Bytes bad = Archive(kGame);
+    Bytes bad = fx::Archive(kGame);
     bad.resize(100);
     EXPECT_TRUE(Open(Write(bad)) == 0);
     EXPECT_TRUE(Open("/nonexistent") == 0);
     // Still the first archive; a second one opens beside it.
     EXPECT_EQ(14u, ResFileFindSize(r, "uninst.exe"));
-    ResFileReader* second = Open(Write(Archive(kGame)));
+    ResFileReader* second = Open(Write(fx::Archive(kGame)));
     ASSERT_TRUE(second != 0);
     EXPECT_EQ(14u, ResFileFindSize(second, "uninst.exe"));
     EXPECT_EQ(14u, ResFileFindSize(r, "uninst.exe"));

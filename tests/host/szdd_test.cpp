@@ -42,9 +42,8 @@ std::string WriteTemp(const Bytes& bytes)
     char path[] = "/tmp/szdd_test_XXXXXX";
     int fd = mkstemp(path);
     EXPECT_GE(fd, 0);
-    if (!bytes.empty())
-        EXPECT_EQ((ssize_t)bytes.size(), write(fd, bytes.data(), bytes.size()));
     close(fd);
+    EXPECT_TRUE(WriteWhole(path, bytes));
     return path;
 }
 

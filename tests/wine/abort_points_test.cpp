@@ -184,7 +184,7 @@ TEST_F(Run, StagesThatFailOnTheirOwnAreRolledBackToo)
     } cases[] = {
         { "truncated", truncated, AbortExpandRead },
         { "not an archive", notAnArchive, AbortArchiveOpen },
-        { "a name leaving the target", Payload(escaping), AbortFileCreate },
+        { "a name leaving the target", fx::Szdd(fx::ArchiveAnyNames(escaping)), AbortFileCreate },
     };
     int n = 0;
     for (const Case& c : cases) {

@@ -1,7 +1,8 @@
-// Shared helpers of the Wine tests: files and folders, archives and SZDD
-// files built in memory, a payload module to stage from, the shell's
-// Programs folder, and a Program Manager stand-in that records the exact
-// bytes of every command it is sent.
+// The Wine tests' fixture: the setup's state record for a stage run
+// in-process, a payload module to stage from, the shell's Programs folder,
+// and a Program Manager stand-in that records the exact bytes of every
+// command it is sent. Files, folders and payloads come from the tests'
+// support library (tests/support), in the same namespace.
 #ifndef KOVRA_ENGINE_FIXTURE_H
 #define KOVRA_ENGINE_FIXTURE_H
 
@@ -11,136 +12,20 @@
 #include <stdio.h>
 #include <string.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "engine/resfile.h"
 #include "engine/stages.h"
+#include "files.h"
+#include "payloads.h"
 #include "setup/setup_state.h"
 #include "setup/system_dlls.h"
 #include "support/bounded.h"
 #include "support/stream.h"
-#include "tests/file_bytes.h"
 #include "uidriver.h"
 
 namespace fx {
-
-typedef std::string Bytes;
-
-using ::ReadWhole;
-using ::WriteWhole;
-
-// The file's bytes, or missing when it cannot be read.
-inline Bytes ReadOr(const std::string& path, const char* missing = "<missing>")
-{
-    Bytes b;
-    return ReadWhole(path, b) ? b : Bytes(missing);
-}
-
-inline bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-inline bool IsFolder(const std::string& path)
-{
-    DWORD a = GetFileAttributesA(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// Creates every missing folder of path (no closing backslash needed).
-inline void MakeFolders(const std::string& path)
-{
-    for (size_t i = 3; i <= path.size(); ++i)
-        if (i == path.size() || path[i] == '\\')
-            CreateDirectoryA(path.substr(0, i).c_str(), NULL);
-}
-
-// Everything below root, folders with a closing backslash, sorted.
-inline std::vector<std::string> Tree(const std::string& root)
-{
-    return ui::ListTree(root.c_str(), ui::kTreeFolders);
-}
-
-// The same with each file's size after it: a snapshot to compare.
-inline std::vector<std::string> ListTree(const std::string& root)
-{
-    return ui::ListTree(root.c_str(), ui::kTreeSizes);
-}
-
-inline void RemoveTree(const std::string& root)
-{
-    ui::RemoveTree(root.c_str());
-}
-
-// C:\kovra-engine\<name>\, empty, with its closing backslash.
-inline std::string Fresh(const std::string& name, const std::string& base = "C:\\kovra-engine\\")
-{
-    CreateDirectoryA(base.c_str(), NULL);
-    std::string path = base + name + "\\";
-    SetCurrentDirectoryA(base.c_str());
-    RemoveTree(path);
-    CreateDirectoryA(path.c_str(), NULL);
-    return path;
-}
-
-inline void PutLE32(Bytes& out, unsigned int v)
-{
-    for (int i = 0; i < 4; ++i)
-        out.push_back((char)(unsigned char)(v >> (8 * i)));
-}
-
-struct Entry {
-    std::string name;
-    Bytes data;
-};
-
-// A ResFile archive laid out as the payload builder lays it out.
-inline Bytes Archive(const std::vector<Entry>& entries)
-{
-    static const char magic[] = "Vantorell Bit ResFile\x1A";
-    Bytes out(magic, 23);
-    PutLE32(out, (unsigned int)entries.size());
-    unsigned int offset = 27 + 136 * (unsigned int)entries.size();
-    for (const Entry& e : entries) {
-        Bytes name(128, '\0');
-        memcpy(&name[0], e.name.data(), std::min<size_t>(e.name.size(), 128));
-        out += name;
-        PutLE32(out, offset);
-        PutLE32(out, (unsigned int)e.data.size());
-        offset += (unsigned int)e.data.size();
-    }
-    for (const Entry& e : entries)
-        out += e.data;
-    return out;
-}
-
-// SZDD with only literals: a flag byte of 0xFF before every 8 bytes. Valid
-// for any expander, and the expanded length is exact.
-inline Bytes Szdd(const Bytes& plain)
-{
-    Bytes out("SZDD\x88\xF0\x27\x33" "A", 9);
-    out.push_back('\0');
-    PutLE32(out, (unsigned int)plain.size());
-    for (size_t i = 0; i < plain.size(); i += 8) {
-        out.push_back((char)0xFF);
-        out.append(plain, i, 8);
-    }
-    return out;
-}
-
-// Deterministic filler bytes, different for each seed.
-inline Bytes Filler(size_t size, unsigned int seed)
-{
-    Bytes out(size, '\0');
-    unsigned int x = seed * 2654435761u + 12345;
-    for (size_t i = 0; i < size; ++i) {
-        x = x * 1103515245u + 12345;
-        out[i] = (char)(x >> 16);
-    }
-    return out;
-}
 
 // gSetup as start-up leaves it, with target as the target folder.
 inline void ResetState(const std::string& target)
@@ -173,7 +58,7 @@ inline void CloseAll()
 // staging reads the resource through gSetup.instance as from its own module.
 inline HMODULE PayloadModule(const Bytes& payload, const std::string& copy)
 {
-    if (!ui::CopyWithPayload(KOVRA_SETUP_EXE, copy.c_str(), payload.data(), (DWORD)payload.size()))
+    if (!CopyWithPayload(KOVRA_SETUP_EXE, copy.c_str(), payload.data(), (DWORD)payload.size()))
         return NULL;
     return LoadLibraryExA(copy.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
 }
@@ -230,14 +115,14 @@ private:
     std::vector<std::string> texts_;
 };
 
-const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char ShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 inline std::string ProgramsFolder()
 {
     char value[MAX_PATH] = "";
     DWORD size = sizeof value;
     HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, ShellFolders, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
         RegQueryValueExA(key, "Programs", NULL, NULL, (BYTE*)value, &size);
         RegCloseKey(key);
     }
@@ -249,7 +134,7 @@ class ProgramsValueGuard {
 public:
     ProgramsValueGuard()
     {
-        RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_ALL_ACCESS, &key_);
+        RegOpenKeyExA(HKEY_CURRENT_USER, ShellFolders, 0, KEY_ALL_ACCESS, &key_);
         size_ = sizeof value_;
         present_ = RegQueryValueExA(key_, "Programs", NULL, &type_, value_, &size_) == ERROR_SUCCESS;
     }

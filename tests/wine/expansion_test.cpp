@@ -127,7 +127,7 @@ TEST_F(Expansion, TempUniThatCannotBeCreatedClosesTheStagedFile)
 TEST_F(Expansion, AShortStagedFileStopsAtTheFirstShortRead)
 {
     // The header promises 40 slices of 2,500 bytes; the data stop after 12.
-    fx::Bytes compressed = fx::Szdd(fx::Filler(100000, 4));
+    fx::Bytes compressed = fx::SzddLiterals(fx::Filler(100000, 4));
     compressed.resize(14 + 30000 / 8 * 9);
     Stage(compressed);
     ASSERT_EQ(1, OpenExpansion());

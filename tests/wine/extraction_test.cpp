@@ -216,7 +216,7 @@ TEST_F(Extraction, NamesThatLeaveTheTargetAreRefusedBeforeAnythingIsCreated)
         fx::ResetState(target);
         ASSERT_EQ(1, LogCreate());
         CopyText(gSetup.expansion.archivePath, sizeof gSetup.expansion.archivePath, (target + "temp.uni").c_str());
-        Expanded(fx::Archive({ { "ok.txt", "1" }, { name, fx::Filler(339, 1) } }));
+        Expanded(fx::ArchiveAnyNames({ { "ok.txt", "1" }, { name, fx::Filler(339, 1) } }));
         EXPECT_EQ(62, ExtractAll());
         EXPECT_EQ(AbortFileCreate, gSetup.abortCode);
         EXPECT_EQ("NC ok.txt\r\n", Log());

@@ -9,21 +9,6 @@
 
 namespace {
 
-// SZDD of count spaces made only of matches into the ring's initial fill:
-// nine times smaller than what it expands to.
-fx::Bytes SzddSpaces(unsigned int count)
-{
-    fx::Bytes out("SZDD\x88\xF0\x27\x33" "A", 9);
-    out.push_back('\0');
-    fx::PutLE32(out, count);
-    for (unsigned int done = 0; done < count; done += 8 * 18) {
-        out.push_back('\0');
-        for (int i = 0; i < 8; ++i)
-            out += fx::Bytes("\x00\x0F", 2);  // position 0, length 18
-    }
-    return out;
-}
-
 class FullDisk : public ::testing::Test {
 protected:
     void SetUp() override
@@ -60,7 +45,7 @@ TEST_F(FullDisk, StagingFailsWith10)
 TEST_F(FullDisk, ExpansionFailsWith12)
 {
     CopyText(gSetup.staging.stagedPath, sizeof gSetup.staging.stagedPath, (target + "temp.un_").c_str());
-    ASSERT_TRUE(fx::WriteWhole(gSetup.staging.stagedPath, SzddSpaces(400000)));
+    ASSERT_TRUE(fx::WriteWhole(gSetup.staging.stagedPath, fx::Szdd(fx::Bytes(400000, ' '))));
     gSetup.staging.stagedPresent = 1;
     ASSERT_EQ(1, OpenExpansion());
     EXPECT_EQ(400000u, gSetup.expansion.expandedSize);

@@ -35,10 +35,7 @@ std::string WriteTemp(const unsigned char* data, size_t size)
     char dir[MAX_PATH], path[MAX_PATH];
     GetTempPathA(sizeof dir, dir);
     GetTempFileNameA(dir, "lzt", 0, path);
-    FILE* f = fopen(path, "wb");
-    EXPECT_TRUE(f != NULL);
-    fwrite(data, 1, size, f);
-    fclose(f);
+    EXPECT_TRUE(WriteWhole(path, data, size));
     return path;
 }
 

@@ -164,14 +164,14 @@ TEST_F(Staging, AMissingResourceLeavesTheLogWithItsHeader)
 
 TEST_F(Staging, AResourceThatCannotBeLoaded)
 {
-    ASSERT_TRUE(ui::CopyWithUnloadablePayload(KOVRA_SETUP_EXE, (base + "..\\unloadable.exe").c_str()));
+    ASSERT_TRUE(fx::CopyWithUnloadablePayload(KOVRA_SETUP_EXE, (base + "..\\unloadable.exe").c_str()));
     CarryModule(LoadLibraryExA((base + "..\\unloadable.exe").c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE));
     ExpectStageFails(AbortStageLoad);
 }
 
 TEST_F(Staging, AnEmptyResource)
 {
-    ASSERT_TRUE(ui::CopyWithEmptyPayload(KOVRA_SETUP_EXE, (base + "..\\empty.exe").c_str()));
+    ASSERT_TRUE(fx::CopyWithEmptyPayload(KOVRA_SETUP_EXE, (base + "..\\empty.exe").c_str()));
     CarryModule(LoadLibraryExA((base + "..\\empty.exe").c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE));
     ExpectStageFails(AbortStageEmpty);
 }

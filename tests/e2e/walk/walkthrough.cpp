@@ -55,8 +55,8 @@ int main(int argc, char** argv)
         return 2;
     }
     std::string shots = argv[2];
-    ui::App app;
-    if (!ui::Launch(argv[1], &app)) {
+    fx::App app;
+    if (!fx::Launch(argv[1], &app)) {
         fprintf(stderr, "cannot start %s\n", argv[1]);
         return 2;
     }
@@ -75,28 +75,28 @@ int main(int argc, char** argv)
 
     std::string installedTo;
     for (const Page& page : pages) {
-        HWND window = ui::WaitPage(app, page.ids, 5000);
+        HWND window = fx::WaitPage(app, page.ids, 5000);
         if (!window)
             continue;
         Sleep(300);  // let the page paint before the picture is taken
         if (page.ids == target)
-            installedTo = ui::Text(window, IDC_TARGET_EDIT);
+            installedTo = fx::Text(window, IDC_TARGET_EDIT);
         if (page.ids == progress)
             Sleep(2000);
         SaveScreen(shots + "\\" + page.name + ".bmp");
         printf("page %s shown\n", page.name);
         if (page.button)
-            ui::Click(window, page.button);
+            fx::Click(window, page.button);
     }
 
-    ui::MessageBox box;
-    if (ui::WaitMessageBox(app, &box, 30000)) {
+    fx::MessageBox box;
+    if (fx::WaitMessageBox(app, &box, 30000)) {
         Sleep(300);
         SaveScreen(shots + "\\5-result.bmp");
         printf("result: \"%s\" (%s)\n", box.text.c_str(), box.caption.c_str());
-        ui::Answer(box);
+        fx::Answer(box);
     }
-    int code = ui::WaitExit(&app, 30000);
+    int code = fx::WaitExit(&app, 30000);
     printf("setup.exe exit code %d\n", code);
     if (!installedTo.empty())
         printf("target folder: %s\n", installedTo.c_str());

@@ -1,7 +1,8 @@
 // A small UI-automation library for driving setup.exe from another process
 // under Wine: find a page by its control ids, read texts (CP1252 bytes),
 // enabled state and progress position, click, answer message boxes, and
-// make copies of the program with its payload resource changed.
+// make copies of the program with its payload resource changed. Part of the
+// tests' support library (namespace fx), with files.h and payloads.h.
 #ifndef KOVRA_UIDRIVER_H
 #define KOVRA_UIDRIVER_H
 
@@ -11,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace ui {
+namespace fx {
 
 struct App {
     PROCESS_INFORMATION info;
@@ -86,20 +87,6 @@ bool CopyWithResourceRenumbered(const char* exe, const char* copy, WORD type, WO
 // The colour of a screen pixel as the display shows it.
 COLORREF ScreenPixel(int x, int y);
 
-// File helpers for checking what a run left on disk.
-bool FileExists(const char* path);
-bool ReadFileBytes(const char* path, std::string* bytes);
-// Every file and folder below root, as relative paths, sorted.
-std::vector<std::string> ListTree(const char* root);
-// The same with folders marked by a closing backslash (kTreeFolders), and
-// each file followed by " (its size)" as well (kTreeSizes).
-enum { kTreePlain, kTreeFolders, kTreeSizes };
-std::vector<std::string> ListTree(const char* root, int marks);
-// Removes a folder and everything in it (read-only files too).
-void RemoveTree(const char* root);
-// A fresh empty folder below the Wine prefix's C: drive for one test.
-std::string FreshFolder(const char* name);
-
-}  // namespace ui
+}  // namespace fx
 
 #endif

@@ -6,7 +6,9 @@
 
 #include <algorithm>
 
-namespace ui {
+#include "tests/file_bytes.h"
+
+namespace fx {
 
 bool Launch(const char* exe, App* app, const char* workDir)
 {
@@ -49,8 +51,6 @@ void Kill(App* app)
     app->running = false;
 }
 
-namespace {
-
 struct Search {
     DWORD pid;
     const int* ids;
@@ -58,7 +58,7 @@ struct Search {
     HWND found;
 };
 
-bool IsDialogOf(HWND window, DWORD pid)
+static bool IsDialogOf(HWND window, DWORD pid)
 {
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
@@ -69,7 +69,7 @@ bool IsDialogOf(HWND window, DWORD pid)
     return strcmp(className, "#32770") == 0;
 }
 
-BOOL CALLBACK MatchWindow(HWND window, LPARAM param)
+static BOOL CALLBACK MatchWindow(HWND window, LPARAM param)
 {
     Search* search = (Search*)param;
     if (!IsDialogOf(window, search->pid))
@@ -84,7 +84,7 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM param)
     return FALSE;
 }
 
-HWND Find(DWORD pid, const int* ids, bool wantCaption, DWORD timeoutMs)
+static HWND Find(DWORD pid, const int* ids, bool wantCaption, DWORD timeoutMs)
 {
     DWORD start = GetTickCount();
     for (;;) {
@@ -98,21 +98,15 @@ HWND Find(DWORD pid, const int* ids, bool wantCaption, DWORD timeoutMs)
     }
 }
 
-}  // namespace
-
-namespace {
-
 // A page is shown early in its set-up; the set-up has finished once the
 // page's thread takes messages again.
-HWND Settled(HWND window)
+static HWND Settled(HWND window)
 {
     DWORD_PTR result;
     if (window)
         SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
     return window;
 }
-
-}  // namespace
 
 HWND WaitPage(const App& app, const int* ids, DWORD timeoutMs)
 {
@@ -196,15 +190,13 @@ HWND WaitDialog(const App& app, const int* ids, DWORD timeoutMs)
     return Settled(Find(app.info.dwProcessId, ids, true, timeoutMs));
 }
 
-namespace {
-
 // A TVITEMA and its text buffer inside the process that owns the tree.
 struct RemoteItem {
     HANDLE process;
     char* block;
 };
 
-bool OpenRemoteItem(HWND tree, RemoteItem* remote)
+static bool OpenRemoteItem(HWND tree, RemoteItem* remote)
 {
     DWORD pid = 0;
     GetWindowThreadProcessId(tree, &pid);
@@ -219,13 +211,11 @@ bool OpenRemoteItem(HWND tree, RemoteItem* remote)
     return true;
 }
 
-void CloseRemoteItem(RemoteItem* remote)
+static void CloseRemoteItem(RemoteItem* remote)
 {
     VirtualFreeEx(remote->process, remote->block, 0, MEM_RELEASE);
     CloseHandle(remote->process);
 }
-
-}  // namespace
 
 std::string TreeItemText(HWND tree, HTREEITEM item)
 {
@@ -252,9 +242,7 @@ std::string TreeItemText(HWND tree, HTREEITEM item)
     return text;
 }
 
-namespace {
-
-HTREEITEM FirstChild(HWND tree, HTREEITEM parent)
+static HTREEITEM FirstChild(HWND tree, HTREEITEM parent)
 {
     if (!parent)
         return (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
@@ -262,12 +250,10 @@ HTREEITEM FirstChild(HWND tree, HTREEITEM parent)
     return (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)parent);
 }
 
-HTREEITEM NextSibling(HWND tree, HTREEITEM item)
+static HTREEITEM NextSibling(HWND tree, HTREEITEM item)
 {
     return (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)item);
 }
-
-}  // namespace
 
 HTREEITEM TreeChild(HWND tree, HTREEITEM parent, const char* part)
 {
@@ -296,32 +282,6 @@ void Answer(const MessageBox& box)
     WaitGone(box.window, 5000);
 }
 
-namespace {
-
-bool ReadWhole(const char* path, std::string* bytes)
-{
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD size = GetFileSize(file, NULL);
-    bytes->assign(size, '\0');
-    DWORD got = 0;
-    BOOL ok = size == 0 || ReadFile(file, &(*bytes)[0], size, &got, NULL);
-    CloseHandle(file);
-    return ok && got == size;
-}
-
-bool WriteWhole(const char* path, const std::string& bytes)
-{
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD put = 0;
-    BOOL ok = WriteFile(file, bytes.data(), (DWORD)bytes.size(), &put, NULL);
-    CloseHandle(file);
-    return ok && put == bytes.size();
-}
-
 // Where the payload sits in the image's resource directory.
 struct PayloadEntry {
     size_t typeNameOffset;  // file offset of the type name's first character
@@ -329,7 +289,7 @@ struct PayloadEntry {
     WORD language;
 };
 
-bool FindPayload(const std::string& image, PayloadEntry* entry)
+static bool FindPayload(const std::string& image, PayloadEntry* entry)
 {
     const char* base = image.data();
     const IMAGE_DOS_HEADER* dos = (const IMAGE_DOS_HEADER*)base;
@@ -369,7 +329,7 @@ bool FindPayload(const std::string& image, PayloadEntry* entry)
     return false;
 }
 
-size_t ResourceSection(const std::string& image)
+static size_t ResourceSection(const std::string& image)
 {
     const char* base = image.data();
     const IMAGE_DOS_HEADER* dos = (const IMAGE_DOS_HEADER*)base;
@@ -383,7 +343,7 @@ size_t ResourceSection(const std::string& image)
 }
 
 // The id entry of type/id in the resource directory, or NULL.
-IMAGE_RESOURCE_DIRECTORY_ENTRY* FindIdEntry(std::string& image, WORD type, WORD id)
+static IMAGE_RESOURCE_DIRECTORY_ENTRY* FindIdEntry(std::string& image, WORD type, WORD id)
 {
     size_t rsrc = ResourceSection(image);
     if (!rsrc)
@@ -403,12 +363,10 @@ IMAGE_RESOURCE_DIRECTORY_ENTRY* FindIdEntry(std::string& image, WORD type, WORD 
     return NULL;
 }
 
-}  // namespace
-
 bool CopyWithResourceRenumbered(const char* exe, const char* copy, WORD type, WORD id, WORD newId)
 {
     std::string image;
-    if (!ReadWhole(exe, &image))
+    if (!ReadWhole(exe, image))
         return false;
     IMAGE_RESOURCE_DIRECTORY_ENTRY* entry = FindIdEntry(image, type, id);
     if (!entry)
@@ -421,7 +379,7 @@ bool CopyWithPayload(const char* exe, const char* copy, const void* data, DWORD 
 {
     std::string image;
     PayloadEntry entry;
-    if (!ReadWhole(exe, &image) || !FindPayload(image, &entry) || !CopyFileA(exe, copy, FALSE))
+    if (!ReadWhole(exe, image) || !FindPayload(image, &entry) || !CopyFileA(exe, copy, FALSE))
         return false;
     HANDLE update = BeginUpdateResourceA(copy, FALSE);
     if (!update)
@@ -435,7 +393,7 @@ bool CopyWithoutPayload(const char* exe, const char* copy)
     // Wine's UpdateResource cannot delete a resource: rename its type instead.
     std::string image;
     PayloadEntry entry;
-    if (!ReadWhole(exe, &image) || !FindPayload(image, &entry))
+    if (!ReadWhole(exe, image) || !FindPayload(image, &entry))
         return false;
     image[entry.typeNameOffset] = 'X';
     return WriteWhole(copy, image);
@@ -445,7 +403,7 @@ bool CopyWithEmptyPayload(const char* exe, const char* copy)
 {
     std::string image;
     PayloadEntry entry;
-    if (!ReadWhole(exe, &image) || !FindPayload(image, &entry))
+    if (!ReadWhole(exe, image) || !FindPayload(image, &entry))
         return false;
     IMAGE_RESOURCE_DATA_ENTRY* data = (IMAGE_RESOURCE_DATA_ENTRY*)&image[entry.dataEntryOffset];
     data->Size = 0;
@@ -458,7 +416,7 @@ bool CopyWithUnloadablePayload(const char* exe, const char* copy)
     // found and sized, but there is nothing to load.
     std::string image;
     PayloadEntry entry;
-    if (!ReadWhole(exe, &image) || !FindPayload(image, &entry))
+    if (!ReadWhole(exe, image) || !FindPayload(image, &entry))
         return false;
     IMAGE_RESOURCE_DATA_ENTRY* data = (IMAGE_RESOURCE_DATA_ENTRY*)&image[entry.dataEntryOffset];
     data->OffsetToData = 0x7FFF0000;
@@ -473,85 +431,4 @@ COLORREF ScreenPixel(int x, int y)
     return colour;
 }
 
-bool FileExists(const char* path)
-{
-    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
-}
-
-bool ReadFileBytes(const char* path, std::string* bytes)
-{
-    return ReadWhole(path, bytes);
-}
-
-namespace {
-
-void Walk(const std::string& root, const std::string& relative, int marks, std::vector<std::string>* out)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((root + "\\" + relative + "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        std::string name = found.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        bool folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        std::string mark;
-        if (folder && marks != kTreePlain)
-            mark = "\\";
-        else if (!folder && marks == kTreeSizes)
-            mark = " (" + std::to_string((unsigned long)found.nFileSizeLow) + ")";
-        out->push_back(relative + name + mark);
-        if (folder)
-            Walk(root, relative + name + "\\", marks, out);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-}
-
-// The root without a closing backslash: "C:\\x\\" and "C:\\x" name one folder.
-std::string Unslashed(const char* root)
-{
-    std::string r = root;
-    if (!r.empty() && r[r.size() - 1] == '\\')
-        r.erase(r.size() - 1);
-    return r;
-}
-
-}  // namespace
-
-std::vector<std::string> ListTree(const char* root, int marks)
-{
-    std::vector<std::string> out;
-    Walk(Unslashed(root), "", marks, &out);
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
-std::vector<std::string> ListTree(const char* root)
-{
-    return ListTree(root, kTreePlain);
-}
-
-void RemoveTree(const char* root)
-{
-    std::string base = Unslashed(root);
-    std::vector<std::string> entries = ListTree(base.c_str());
-    for (size_t i = entries.size(); i-- > 0;) {
-        std::string path = base + "\\" + entries[i];
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);  // read-only files too
-        if (!DeleteFileA(path.c_str()))
-            RemoveDirectoryA(path.c_str());
-    }
-    RemoveDirectoryA(base.c_str());
-}
-
-std::string FreshFolder(const char* name)
-{
-    std::string path = std::string("C:\\kovra-test\\") + name;
-    CreateDirectoryA("C:\\kovra-test", NULL);
-    RemoveTree(path.c_str());
-    CreateDirectoryA(path.c_str(), NULL);
-    return path;
-}
-
-}  // namespace ui
+}  // namespace fx

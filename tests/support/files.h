@@ -1,0 +1,41 @@
+// Files and folders for the Windows tests: whole files, existence, folder
+// trees listed, made and removed, and a fresh folder per test.
+#ifndef KOVRA_TESTS_FILES_H
+#define KOVRA_TESTS_FILES_H
+
+#include <string>
+#include <vector>
+
+#include "tests/file_bytes.h"
+
+namespace fx {
+
+typedef std::string Bytes;
+
+using ::ReadWhole;
+using ::WriteWhole;
+
+// The file's bytes, or missing when it cannot be read.
+Bytes ReadOr(const std::string& path, const char* missing = "<missing>");
+
+bool Exists(const std::string& path);
+bool IsFolder(const std::string& path);
+// Creates every missing folder of path (no closing backslash needed).
+void MakeFolders(const std::string& path);
+
+// Every file and folder below root as relative paths, sorted: plain, with
+// folders marked by a closing backslash, or also with each file's size
+// after it, " (size)", which makes a snapshot to compare.
+enum { TreePlain, TreeFolders, TreeSizes };
+std::vector<std::string> ListTree(const std::string& root, int marks = TreeSizes);
+// The tree with folders marked: what a test expects to find.
+std::vector<std::string> Tree(const std::string& root);
+// Removes a folder and everything in it (read-only files too).
+void RemoveTree(const std::string& root);
+// base + name + "\", empty, with base as the current folder (so that nothing
+// holds the fresh folder open).
+std::string Fresh(const std::string& name, const std::string& base = "C:\\kovra-engine\\");
+
+}  // namespace fx
+
+#endif
