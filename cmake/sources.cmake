@@ -3,10 +3,10 @@
 
 set(KOVRA_SETUP_SOURCES        # setup/main.cpp is the programs' own entry
     setup/backdrop.cpp
-    setup/crt_printf.cpp
     setup/page_loop.cpp
     setup/setup_state.cpp
-    setup/startup.cpp)
+    setup/startup.cpp
+    setup/system_dlls.cpp)
 set(KOVRA_PAGES_SOURCES
     pages/confirm_page.cpp
     pages/drive_space.cpp
@@ -32,16 +32,21 @@ set(KOVRA_INTEGRATION_SOURCES
 set(KOVRA_SUPPORT_SOURCES
     support/bounded.cpp
     support/file_object.cpp
-    support/rank_table.cpp)
-set(KOVRA_UNINSTALL_SOURCES    # uninst.exe: its own entry, no C runtime
+    support/rank_table.cpp
+    support/stream.cpp)
+# The memory and string routines of the Windows programs, which link no C
+# runtime; the test programs keep the runtime's.
+set(KOVRA_PROGRAM_SOURCES
+    support/crt_routines.cpp)
+set(KOVRA_UNINSTALL_SOURCES    # uninst.exe, with KOVRA_PROGRAM_SOURCES
     uninstall/handoff.cpp
     uninstall/main.cpp
-    uninstall/removal.cpp
-    uninstall/runtime.cpp)
+    uninstall/removal.cpp)
 # What setup.rc pulls in: windres re-runs when one of them changes.
 set(KOVRA_RESOURCE_FILES
     resources/resource_ids.h
     resources/setup.ico
+    resources/setup.manifest
     resources/side.bmp)
 
 # Product code that is pure logic: the host tree builds it for its tests.
@@ -51,7 +56,8 @@ set(KOVRA_PORTABLE_SOURCES
     integration/install_log.cpp
     integration/record_check.cpp
     support/bounded.cpp
-    support/rank_table.cpp)
+    support/rank_table.cpp
+    support/stream.cpp)
 
 # The tools' formats (archive writer, SZDD compressor and reader): plain C++
 # that both trees build, the Windows one for the Wine tests' payloads.
@@ -76,6 +82,7 @@ set(KOVRA_HOST_TESTS
     tests/host/rank_table_test.cpp
     tests/host/record_check_test.cpp
     tests/host/resfile_test.cpp
+    tests/host/stream_test.cpp
     tests/host/szdd_test.cpp)
 set(KOVRA_WINE_TESTS
     tests/wine/abort_points_test.cpp
@@ -87,6 +94,7 @@ set(KOVRA_WINE_TESTS
     tests/wine/full_disk_test.cpp
     tests/wine/install_log_test.cpp
     tests/wine/lz32_test.cpp
+    tests/wine/manifest_test.cpp
     tests/wine/page_commands_test.cpp
     tests/wine/rank_table_test.cpp
     tests/wine/rollback_test.cpp
@@ -98,6 +106,7 @@ set(KOVRA_WINE_TESTS
 set(KOVRA_E2E_TESTS
     tests/e2e/install_test.cpp
     tests/e2e/page_loop_test.cpp
+    tests/e2e/planted_dll_test.cpp
     tests/e2e/shell_registration_test.cpp
     tests/e2e/target_page_test.cpp
     tests/e2e/uninstall_test.cpp
@@ -112,7 +121,8 @@ set(KOVRA_TEST_SUPPORT_SOURCES
 
 # Absolute paths, so that lists work from any folder's CMakeLists.txt.
 foreach(list KOVRA_SETUP_SOURCES KOVRA_PAGES_SOURCES KOVRA_ENGINE_SOURCES KOVRA_INTEGRATION_SOURCES
-        KOVRA_SUPPORT_SOURCES KOVRA_UNINSTALL_SOURCES KOVRA_RESOURCE_FILES KOVRA_PORTABLE_SOURCES KOVRA_TOOLS_FORMAT_SOURCES
+        KOVRA_SUPPORT_SOURCES KOVRA_PROGRAM_SOURCES KOVRA_UNINSTALL_SOURCES KOVRA_RESOURCE_FILES
+        KOVRA_PORTABLE_SOURCES KOVRA_TOOLS_FORMAT_SOURCES
         KOVRA_TOOLS_HOST_SOURCES KOVRA_HOST_TESTS KOVRA_WINE_TESTS KOVRA_E2E_TESTS
         KOVRA_TEST_PAYLOAD_SOURCES KOVRA_TEST_SUPPORT_SOURCES)
     list(TRANSFORM ${list} PREPEND ${CMAKE_SOURCE_DIR}/)

@@ -14,7 +14,9 @@ add_compile_definitions(WINVER=0x0400 _WIN32_WINNT=0x0400 _WIN32_IE=0x0300 STRIC
 add_library(kovra_core STATIC ${KOVRA_CORE_SOURCES})
 target_include_directories(kovra_core PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources)
 target_compile_options(kovra_core PRIVATE ${KOVRA_WIN_FLAGS})
-target_link_libraries(kovra_core PUBLIC comctl32 ole32 uuid lz32 shell32 advapi32 gdi32 user32 kernel32)
+# LZ32 and COMCTL32 are not imported: setup/system_dlls.cpp loads them from
+# the system folder at run time.
+target_link_libraries(kovra_core PUBLIC ole32 uuid shell32 advapi32 gdi32 user32 kernel32)
 
 # The payload resource is generated so that windres picks up whichever file was built.
 file(TO_CMAKE_PATH "${KOVRA_PAYLOAD}" KOVRA_PAYLOAD_PATH)
@@ -24,17 +26,21 @@ set_source_files_properties(${CMAKE_BINARY_DIR}/payload.rc PROPERTIES OBJECT_DEP
 
 set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/setup.rc PROPERTIES OBJECT_DEPENDS "${KOVRA_RESOURCE_FILES}")
 
-# The setup starts in its own WinMainCRTStartup (setup/main.cpp). A fixed
-# image base needs no relocation table: Windows 95 ignores it anyway.
-set(KOVRA_EXE_LINK_FLAGS -static -s -nostartfiles -Wl,-e,_WinMainCRTStartup -Wl,--gc-sections
-    -Wl,--subsystem,windows:4.0 -Wl,--disable-dynamicbase,--disable-reloc-section)
+# The setup starts in its own WinMainCRTStartup (setup/main.cpp) and links no
+# C runtime at all (-nostdlib: a stray runtime call fails the link instead of
+# importing msvcrt.dll); libgcc stays for the compiler's own helpers. Dynamic
+# base with its relocation table and NX for ASLR and DEP, which Windows 95
+# ignores. No time stamp, so that two builds of one commit are the same bytes.
+set(KOVRA_EXE_LINK_FLAGS -static -s -nostdlib -Wl,-e,_WinMainCRTStartup -Wl,--gc-sections
+    -Wl,--subsystem,windows:4.0 -Wl,--dynamicbase,--nxcompat,--enable-reloc-section
+    -Wl,--no-insert-timestamp)
 
 # setup.exe, and setup_nopayload.exe without its payload: the size figure and
 # the base of the broken copies that the tests make.
 function(kovra_add_setup name)
-    add_executable(${name} WIN32 setup/main.cpp resources/setup.rc ${ARGN})
+    add_executable(${name} WIN32 setup/main.cpp resources/setup.rc ${KOVRA_PROGRAM_SOURCES} ${ARGN})
     target_compile_options(${name} PRIVATE ${KOVRA_WIN_FLAGS})
-    target_link_libraries(${name} PRIVATE kovra_core)
+    target_link_libraries(${name} PRIVATE kovra_core gcc)
     target_link_options(${name} PRIVATE ${KOVRA_EXE_LINK_FLAGS})
 endfunction()
 kovra_add_setup(setup ${CMAKE_BINARY_DIR}/payload.rc)
@@ -47,20 +53,36 @@ target_include_directories(kovra_tools_formats PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(kovra_tools_formats PUBLIC kovra_core)
 
 # The uninstaller, which the demo payload carries: scripts/build.sh builds it
-# before the host tree makes the payload from the programs folder. No C
-# runtime at all, and no time stamp, so that the payload stays the same bytes.
-add_executable(uninst WIN32 ${KOVRA_UNINSTALL_SOURCES})
+# before the host tree makes the payload from the programs folder. Linked as
+# the setup is, so that the payload stays the same bytes too.
+add_executable(uninst WIN32 ${KOVRA_UNINSTALL_SOURCES} ${KOVRA_PROGRAM_SOURCES})
 target_compile_options(uninst PRIVATE ${KOVRA_WIN_FLAGS})
-# The library's own routines must not be turned back into calls to themselves.
-set_source_files_properties(${CMAKE_SOURCE_DIR}/uninstall/runtime.cpp PROPERTIES
-    COMPILE_OPTIONS "-fno-builtin;-fno-tree-loop-distribute-patterns")
 target_link_libraries(uninst PRIVATE kovra_core gcc)
-target_link_options(uninst PRIVATE ${KOVRA_EXE_LINK_FLAGS} -nodefaultlibs -Wl,--no-insert-timestamp)
+target_link_options(uninst PRIVATE ${KOVRA_EXE_LINK_FLAGS})
 set_target_properties(uninst PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/programs)
 
 include(cmake/wine_tests.cmake)
 
-add_test(NAME setup.imports COMMAND ${CMAKE_SOURCE_DIR}/tests/check-imports.sh $<TARGET_FILE:setup>)
-add_test(NAME uninst.imports COMMAND ${CMAKE_SOURCE_DIR}/tests/check-imports.sh $<TARGET_FILE:uninst>)
-# Checks of the built files themselves: they need no Wine.
-set_tests_properties(setup.imports uninst.imports PROPERTIES LABELS static)
+# Every Windows program the project ships passes the same check: system DLLs
+# only, GUI 4.0, ASLR and NX, no time stamp.
+function(kovra_check_program target)
+    add_test(NAME ${target}.imports COMMAND ${CMAKE_SOURCE_DIR}/tests/check-imports.sh $<TARGET_FILE:${target}>)
+    # Checks of the built files themselves: they need no Wine.
+    set_tests_properties(${target}.imports PROPERTIES LABELS static)
+endfunction()
+kovra_check_program(setup)
+kovra_check_program(setup_nopayload)
+kovra_check_program(uninst)
+# The manifest read back from the file; tests/wine/manifest_test.cpp has the
+# system build its activation context from it as well.
+add_test(NAME setup.manifest COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/check-manifest.py
+    $<TARGET_FILE:setup> $<TARGET_FILE:setup_nopayload>)
+set_tests_properties(setup.manifest PROPERTIES LABELS static)
+
+# Two clean builds of the setup give the same bytes (and the payload made
+# again from scratch the same payload). The host tools sit beside the payload
+# that scripts/build.sh passes in.
+get_filename_component(KOVRA_HOST_TOOLS "${KOVRA_PAYLOAD}/../../tools" ABSOLUTE)
+add_test(NAME build.reproducible COMMAND ${CMAKE_SOURCE_DIR}/tests/reproducible-build.sh
+    ${CMAKE_SOURCE_DIR} ${KOVRA_PAYLOAD} ${KOVRA_HOST_TOOLS})
+set_tests_properties(build.reproducible PROPERTIES TIMEOUT 900 LABELS static)

@@ -30,7 +30,7 @@ target_link_libraries(kovra_test_support PUBLIC kovra_tools_formats user32 gdi32
 # broken one), so each waits for both builds of it.
 function(kovra_add_wine_test name src)
     add_executable(${name} ${src})
-    target_link_libraries(${name} PRIVATE kovra_test_support kovra_core gtest_main)
+    target_link_libraries(${name} PRIVATE kovra_test_support kovra_core gtest_main lz32 comctl32)
     target_link_options(${name} PRIVATE -static)
     target_compile_definitions(${name} PRIVATE
         KOVRA_SETUP_EXE="${SETUP_EXE_WIN}"
@@ -72,3 +72,15 @@ kovra_prefix_hook(wine.full_disk_test ${CMAKE_SOURCE_DIR}/tests/wine/full_disk_t
 kovra_prefix_hook(e2e.install_test ${CMAKE_SOURCE_DIR}/tests/e2e/install_test.hook.sh)
 
 add_subdirectory(${CMAKE_SOURCE_DIR}/tests/bench ${CMAKE_BINARY_DIR}/bench)
+
+# Planted copies of lz32.dll and comctl32.dll for the downloads-folder test:
+# each leaves a marker file when it is loaded.
+foreach(dll lz32 comctl32)
+    add_library(planted_${dll} SHARED ${CMAKE_SOURCE_DIR}/tests/e2e/planted/planted_dll.c)
+    set_target_properties(planted_${dll} PROPERTIES OUTPUT_NAME ${dll} PREFIX ""
+        RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/planted)
+    target_link_options(planted_${dll} PRIVATE -static-libgcc)
+    add_dependencies(e2e.planted_dll_test planted_${dll})
+endforeach()
+kovra_wine_path(PLANTED_DIR_WIN ${CMAKE_BINARY_DIR}/planted)
+target_compile_definitions(e2e.planted_dll_test PRIVATE KOVRA_PLANTED_DIR_WIN="${PLANTED_DIR_WIN}")

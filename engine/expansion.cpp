@@ -1,23 +1,23 @@
 // Steps 20 to 60: temp.un_ expanded through the platform's LZ32 into
 // temp.uni, forty slices moved through copyBuffer 10,000 bytes at a time.
 #include <windows.h>
-#include <lzexpand.h>
-#include <stdio.h>
 
 #include "engine/stages.h"
 #include "setup/setup_state.h"
+#include "setup/system_dlls.h"
 #include "support/bounded.h"
 #include "support/product_names.h"
+#include "support/stream.h"
 
 void CloseExpansion()
 {
     ExpansionState& expansion = gSetup.expansion;
     if (expansion.lzHandle > 0) {
-        LZClose(expansion.lzHandle);
+        gSystemDlls.lzClose(expansion.lzHandle);
         expansion.lzHandle = 0;
     }
     if (expansion.archiveOut) {
-        fclose(expansion.archiveOut);
+        StreamClose(expansion.archiveOut);
         expansion.archiveOut = NULL;
     }
 }
@@ -31,19 +31,19 @@ int OpenExpansion()
 
     // Every LZERROR_* value is negative; none of them is a handle to read.
     OFSTRUCT scratch;
-    expansion.lzHandle = LZOpenFileA(gSetup.staging.stagedPath, &scratch, OF_READ);
+    expansion.lzHandle = gSystemDlls.lzOpenFile(gSetup.staging.stagedPath, &scratch, OF_READ);
     if (expansion.lzHandle < 0) {
         expansion.lzHandle = 0;
         return FailStage(CloseExpansion, AbortExpandOpen);
     }
 
-    expansion.archiveOut = fopen(expansion.archivePath, "wb");
+    expansion.archiveOut = StreamOpen(expansion.archivePath, StreamWriteBinary);
     if (!expansion.archiveOut)
         return FailStage(CloseExpansion, AbortArchiveCreate);
     expansion.archivePresent = 1;
 
-    LONG size = LZSeek(expansion.lzHandle, 0, 2);
-    if (size < 0 || LZSeek(expansion.lzHandle, 0, 0) != 0)
+    LONG size = gSystemDlls.lzSeek(expansion.lzHandle, 0, 2);
+    if (size < 0 || gSystemDlls.lzSeek(expansion.lzHandle, 0, 0) != 0)
         return FailStage(CloseExpansion, AbortExpandRead);
     expansion.expandedSize = (DWORD)size;
     expansion.expandRemaining = (DWORD)size;
@@ -62,10 +62,10 @@ int ExpandSlice(int step)
     DWORD left = slice;
     do {
         DWORD chunk = left < (DWORD)CopyBufferSize ? left : (DWORD)CopyBufferSize;
-        INT got = LZRead(expansion.lzHandle, (LPSTR)gSetup.copyBuffer, (INT)chunk);
+        INT got = gSystemDlls.lzRead(expansion.lzHandle, (LPSTR)gSetup.copyBuffer, (INT)chunk);
         if (got != (INT)chunk)
             return FailStage(CloseExpansion, AbortExpandRead);
-        if (fwrite(gSetup.copyBuffer, 1, chunk, expansion.archiveOut) != chunk)
+        if (!StreamWrite(expansion.archiveOut, gSetup.copyBuffer, chunk))
             return FailStage(CloseExpansion, AbortArchiveCreate);
         left -= chunk;
     } while (left > 0);
@@ -73,7 +73,7 @@ int ExpandSlice(int step)
 
     if (!last)
         return 1;
-    if (fflush(expansion.archiveOut) != 0)
+    if (!StreamFlush(expansion.archiveOut))
         return FailStage(CloseExpansion, AbortArchiveCreate);
     CloseExpansion();
     if (!DeleteFileA(gSetup.staging.stagedPath))

@@ -2,7 +2,6 @@
 // out as the game's files in thirty-four slices of the data bytes. A file is
 // logged (NC) as soon as it exists, a folder made for it (SD) just before.
 #include <windows.h>
-#include <stdio.h>
 #include <string.h>
 
 #include "engine/entry_name.h"
@@ -11,6 +10,7 @@
 #include "integration/install_log.h"
 #include "setup/setup_state.h"
 #include "support/bounded.h"
+#include "support/stream.h"
 
 enum { ArchiveDirectoryStart = ResFileHeaderSize + 4 };
 
@@ -20,7 +20,7 @@ static void CloseEntryFile()
 {
     ExtractionState& extraction = gSetup.extraction;
     if (extraction.entryFile) {
-        fclose(extraction.entryFile);
+        StreamClose(extraction.entryFile);
         extraction.entryFile = NULL;
     }
 }
@@ -59,7 +59,7 @@ int OpenExtraction()
 
 // Creates the file of directory entry entryIndex and logs it. Returns 0 with
 // the abort code set when it cannot.
-static int OpenEntry(FILE* archive)
+static int OpenEntry(Stream* archive)
 {
     ExtractionState& extraction = gSetup.extraction;
     if (!CopyText(extraction.entryName, sizeof extraction.entryName,
@@ -76,7 +76,7 @@ static int OpenEntry(FILE* archive)
     if (!ResFileEntryData(extraction.archiveReader, (unsigned int)extraction.entryIndex, &offset, &size) ||
         offset > 0x7FFFFFFF)
         return FailExtraction(AbortFileCreate);
-    if (ftell(archive) != (long)offset && fseek(archive, (long)offset, SEEK_SET) != 0)
+    if (StreamTell(archive) != offset && !StreamSeek(archive, offset))
         return FailExtraction(AbortFileCreate);
     extraction.entrySize = size;
     extraction.entryRemaining = size;
@@ -84,11 +84,11 @@ static int OpenEntry(FILE* archive)
     if (!CopyText(extraction.entryPath, sizeof extraction.entryPath, gSetup.targetPath) ||
         !AppendText(extraction.entryPath, sizeof extraction.entryPath, extraction.entryName))
         return FailExtraction(AbortFileCreate);
-    extraction.entryFile = fopen(extraction.entryPath, "wb");
+    extraction.entryFile = StreamOpen(extraction.entryPath, StreamWriteBinary);
     if (!extraction.entryFile) {
         if (!CreateFileFolders(extraction.entryPath))
             return FailExtraction(AbortFileFolders);
-        extraction.entryFile = fopen(extraction.entryPath, "wb");
+        extraction.entryFile = StreamOpen(extraction.entryPath, StreamWriteBinary);
         if (!extraction.entryFile)
             return FailExtraction(AbortFileCreate);
     }
@@ -102,7 +102,7 @@ static int CloseEntry()
 {
     ExtractionState& extraction = gSetup.extraction;
     // The close writes what the stream still buffers.
-    if (fflush(extraction.entryFile) != 0)
+    if (!StreamFlush(extraction.entryFile))
         return FailExtraction(AbortFileCreate);
     CloseEntryFile();
     extraction.entryName[0] = '\0';
@@ -115,7 +115,7 @@ int ExtractSlice(int step)
     ExtractionState& extraction = gSetup.extraction;
     if (!extraction.archiveReader)
         return 0;
-    FILE* archive = ResFileStream(extraction.archiveReader);
+    Stream* archive = ResFileStream(extraction.archiveReader);
     unsigned int count = ResFileCount(extraction.archiveReader);
     int last = step >= ExtractLastStep;
     DWORD left = SliceSize(step, ExtractLastStep, ExtractSlices, extraction.dataTotal, extraction.dataRemaining);
@@ -138,8 +138,8 @@ int ExtractSlice(int step)
                 chunk = extraction.entryRemaining;
             if (left < chunk)
                 chunk = left;
-            if (fread(gSetup.copyBuffer, 1, chunk, archive) != chunk ||
-                fwrite(gSetup.copyBuffer, 1, chunk, extraction.entryFile) != chunk)
+            if (StreamRead(archive, gSetup.copyBuffer, chunk) != chunk ||
+                !StreamWrite(extraction.entryFile, gSetup.copyBuffer, chunk))
                 return FailExtraction(AbortFileCreate);
             extraction.entryRemaining -= chunk;
             left -= chunk;

@@ -7,13 +7,14 @@
 // and a name field without a zero byte ends at its 128th byte.
 #include "engine/resfile.h"
 #include "support/global_memory.h"
+#include "support/stream.h"
 
 #include <string.h>
 
 struct ResFileReader {
     HGLOBAL memory;           // this record's own block
     HGLOBAL directoryMemory;
-    FILE* stream;
+    Stream* stream;
     unsigned int count;
     unsigned char* directory;
     unsigned long long fileSize;         // what ResFileEntryData checks against
@@ -30,33 +31,29 @@ static unsigned int ReadLE32(const unsigned char* p)
 }
 
 // Bytes from the current position to the end of the stream; the position is
-// kept. A stream too long for ftell counts as the largest size it can tell.
-static unsigned long BytesLeft(FILE* stream)
+// kept. A file whose size cannot be told has none left.
+static unsigned long BytesLeft(Stream* stream)
 {
-    long here = ftell(stream);
-    if (here < 0 || fseek(stream, 0, SEEK_END) != 0)
+    unsigned long end;
+    if (!StreamSize(stream, &end))
         return 0;
-    long end = ftell(stream);
-    if (fseek(stream, here, SEEK_SET) != 0)
-        return 0;
-    if (end < 0)
-        return (unsigned long)-1;
-    return end >= here ? (unsigned long)(end - here) : 0;
+    unsigned long here = StreamTell(stream);
+    return end >= here ? end - here : 0;
 }
 
 // Header, count and directory into reader; 0 when the file is no archive or
 // its directory does not fit.
 static int LoadDirectory(ResFileReader* reader, const char* path)
 {
-    reader->stream = fopen(path, "rb");
+    reader->stream = StreamOpen(path, StreamReadBinary);
     if (!reader->stream)
         return 0;
 
     unsigned char header[ResFileHeaderSize];
     unsigned char countBytes[4];
-    if (fread(header, 1, sizeof(header), reader->stream) != sizeof(header) ||
+    if (StreamRead(reader->stream, header, sizeof(header)) != sizeof(header) ||
         memcmp(header, Magic, MagicCompared) != 0 ||
-        fread(countBytes, 1, sizeof(countBytes), reader->stream) != sizeof(countBytes))
+        StreamRead(reader->stream, countBytes, sizeof(countBytes)) != sizeof(countBytes))
         return 0;
     reader->count = ReadLE32(countBytes);
 
@@ -72,7 +69,7 @@ static int LoadDirectory(ResFileReader* reader, const char* path)
     if (reader->directoryMemory)
         reader->directory = (unsigned char*)GlobalLock(reader->directoryMemory);
     return reader->directory &&
-           fread(reader->directory, 1, (size_t)directorySize, reader->stream) == directorySize;
+           StreamRead(reader->stream, reader->directory, (size_t)directorySize) == directorySize;
 }
 
 ResFileReader* ResFileOpen(const char* path)
@@ -98,8 +95,7 @@ void ResFileClose(ResFileReader* reader)
 {
     if (!reader)
         return;
-    if (reader->stream)
-        fclose(reader->stream);
+    StreamClose(reader->stream);
     if (reader->directoryMemory) {
         GlobalUnlock(reader->directoryMemory);
         GlobalFree(reader->directoryMemory);
@@ -109,7 +105,7 @@ void ResFileClose(ResFileReader* reader)
     GlobalFree(memory);
 }
 
-FILE* ResFileStream(ResFileReader* reader)
+Stream* ResFileStream(ResFileReader* reader)
 {
     return reader ? reader->stream : NULL;
 }

@@ -3,7 +3,7 @@
 #ifndef KOVRA_RESFILE_H
 #define KOVRA_RESFILE_H
 
-#include <stdio.h>
+struct Stream;
 
 enum {
     ResFileHeaderSize = 23,
@@ -22,7 +22,7 @@ ResFileReader* ResFileOpen(const char* path);
 // Closes the archive and frees its reader; does nothing for NULL. The reader
 // is gone afterwards: the caller forgets its pointer.
 void ResFileClose(ResFileReader* reader);
-FILE* ResFileStream(ResFileReader* reader);
+Stream* ResFileStream(ResFileReader* reader);
 unsigned int ResFileCount(ResFileReader* reader);
 // Name of directory entry index (0 <= index < count), always zero-terminated:
 // a copy held by the reader, valid until the next call; a field without a

@@ -1,7 +1,6 @@
 // Steps 1 to 19: the target folder's levels, the install log, and the payload
 // resource copied byte for byte into temp.un_ in eighteen slices.
 #include <windows.h>
-#include <stdio.h>
 
 #include "engine/stages.h"
 #include "integration/install_log.h"
@@ -9,6 +8,7 @@
 #include "setup/setup_state.h"
 #include "support/bounded.h"
 #include "support/product_names.h"
+#include "support/stream.h"
 
 int FailStage(void (*close)(), int code)
 {
@@ -21,7 +21,7 @@ void CloseStaging()
 {
     StagingState& staging = gSetup.staging;
     if (staging.stagedFile) {
-        fclose(staging.stagedFile);
+        StreamClose(staging.stagedFile);
         staging.stagedFile = NULL;
     }
     if (staging.resourceHandle) {
@@ -88,7 +88,7 @@ int PrepareTarget()
     if (!CopyText(staging.stagedPath, sizeof staging.stagedPath, gSetup.targetPath) ||
         !AppendText(staging.stagedPath, sizeof staging.stagedPath, STAGED_FILE_NAME))
         return FailStage(CloseStaging, AbortStageCreate);
-    staging.stagedFile = fopen(staging.stagedPath, "wb");
+    staging.stagedFile = StreamOpen(staging.stagedPath, StreamWriteBinary);
     if (!staging.stagedFile)
         return FailStage(CloseStaging, AbortStageCreate);
     staging.stagedPresent = 1;
@@ -106,13 +106,13 @@ int StageSlice(int step)
     int last = step >= StageLastStep;
     DWORD size = SliceSize(step, StageLastStep, StageSlices, staging.stagedSize, staging.stagedRemaining);
 
-    if (fwrite(staging.resourceCursor, size, 1, staging.stagedFile) != 1 && size != 0)
+    if (!StreamWrite(staging.stagedFile, staging.resourceCursor, size))
         return FailStage(CloseStaging, AbortStageCreate);
     staging.resourceCursor += size;
     staging.stagedRemaining -= size;
 
     // The close writes what the stream still buffers.
-    if (last && fflush(staging.stagedFile) != 0)
+    if (last && !StreamFlush(staging.stagedFile))
         return FailStage(CloseStaging, AbortStageCreate);
     if (last)
         CloseStaging();

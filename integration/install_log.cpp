@@ -1,10 +1,10 @@
 #include "integration/install_log.h"
 
 #include <limits.h>
-#include <stdlib.h>
 #include <string.h>
 
 #include "support/bounded.h"
+#include "support/stream.h"
 
 #ifdef _WIN32
 #include "setup/setup_state.h"
@@ -18,7 +18,7 @@ int LogCreate()
     if (!CopyText(log.logPath, sizeof log.logPath, gSetup.targetPath) ||
         !AppendText(log.logPath, sizeof log.logPath, LOG_FILE_NAME))
         return 0;
-    log.logFile = fopen(log.logPath, "wt");
+    log.logFile = StreamOpen(log.logPath, StreamWriteText);
     if (!log.logFile)
         return 0;
     log.logOpened = 1;
@@ -28,38 +28,45 @@ int LogCreate()
 void CloseLog()
 {
     if (gSetup.log.logFile) {
-        fclose(gSetup.log.logFile);
+        StreamClose(gSetup.log.logFile);
         gSetup.log.logFile = NULL;
     }
 }
 
 void LogWriteLevels(int count, const int* flags)
 {
-    FILE* file = gSetup.log.logFile;
+    Stream* file = gSetup.log.logFile;
     if (!file)
         return;
-    fprintf(file, "ID %d", count);
-    for (int i = 0; i < count; ++i)
-        fprintf(file, " %d", flags[i]);
-    fprintf(file, "\n");
+    StreamWriteString(file, "ID ");
+    StreamWriteNumber(file, count);
+    for (int i = 0; i < count; ++i) {
+        StreamWriteString(file, " ");
+        StreamWriteNumber(file, flags[i]);
+    }
+    StreamWriteString(file, "\n");
 }
 
 void LogRecord(const char* code, const char* argument)
 {
-    if (gSetup.log.logFile)
-        fprintf(gSetup.log.logFile, "%s %s\n", code, argument);
+    Stream* file = gSetup.log.logFile;
+    if (!file)
+        return;
+    StreamWriteString(file, code);
+    StreamWriteString(file, " ");
+    StreamWriteString(file, argument);
+    StreamWriteString(file, "\n");
 }
 
 void LogFlush()
 {
-    if (gSetup.log.logFile)
-        fflush(gSetup.log.logFile);
+    StreamFlush(gSetup.log.logFile);
 }
 #endif
 
-int LogReadLine(FILE* stream, char* line)
+int LogReadLine(Stream* stream, char* line)
 {
-    return fgets(line, LogLineCapacity, stream) != NULL;
+    return StreamReadLine(stream, line, LogLineCapacity);
 }
 
 size_t LogJoinLineEnds(char* text, size_t size)
@@ -130,7 +137,18 @@ void LogSplitLine(const char* line, char* code, char* argument, size_t argumentC
 // reads the same value.
 static int ReadNumber(const char* text)
 {
-    long value = strtol(text, NULL, 10);
+    while (*text == ' ' || (*text >= '\t' && *text <= '\r'))
+        ++text;
+    int negative = *text == '-';
+    if (*text == '-' || *text == '+')
+        ++text;
+    long long value = 0;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        if (value <= (long long)INT_MAX + 1)
+            value = value * 10 + (*text - '0');
+    }
+    if (negative)
+        value = -value;
     if (value > INT_MAX)
         return INT_MAX;
     if (value < INT_MIN)

@@ -1,14 +1,15 @@
 // The install log (LOG_FILE_NAME): one CR LF line per change, undone backwards.
 //
-// Writing goes through gSetup.logFile (a "wt" stream, so "\n" lands on disk as
-// CR LF). Reading is pure text handling so that it also builds natively for
+// Writing goes through gSetup.log.logFile (a text stream, so "\n" lands on disk
+// as CR LF; no other process can write to the file while it is open). Reading is pure text handling so that it also builds natively for
 // the host tests and the fuzzer. The uninstaller reads the same file, so the
 // record formats are fixed: a two-letter code, a blank, the argument, "\n".
 #ifndef KOVRA_INSTALL_LOG_H
 #define KOVRA_INSTALL_LOG_H
 
 #include <stddef.h>
-#include <stdio.h>
+
+struct Stream;
 
 enum {
     LogLineCapacity = 500,   // a read takes at most 499 characters
@@ -17,8 +18,8 @@ enum {
 };
 
 #ifdef _WIN32
-// Builds gSetup.log.logPath (targetPath + "deinst.log") and creates the log
-// in mode "wt", emptying an older one. Returns 1 with the log open and
+// Builds gSetup.log.logPath (targetPath + LOG_FILE_NAME) and creates the log
+// as a text stream, emptying an older one. Returns 1 with the log open and
 // logOpened set, 0 when the file cannot be created (logOpened stays 0).
 int LogCreate();
 // Closes the log if it is open; the only code that closes it.
@@ -37,9 +38,9 @@ void LogFlush();
 #endif
 
 // Reads the next line of at most LogLineCapacity - 1 characters into line
-// (LogLineCapacity bytes), line end included when it fitted. Returns 1 when a
-// line was read, 0 at the end of the file.
-int LogReadLine(FILE* stream, char* line);
+// (LogLineCapacity bytes), line end included when it fitted; a text stream
+// gives CR LF as "\n". Returns 1 when a line was read, 0 at the end of the file.
+int LogReadLine(Stream* stream, char* line);
 
 // Takes the log's lines from the last back out of text[0, *end), the log's
 // bytes with CR LF already made LF: the same pieces LogReadLine gives going

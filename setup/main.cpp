@@ -4,6 +4,7 @@
 #include "resources/resource_ids.h"
 #include "setup/driver.h"
 #include "setup/setup_state.h"
+#include "setup/system_dlls.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int)
 {
@@ -38,10 +39,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int)
     return 1;
 }
 
-// The process starts here rather than in the C runtime's start-up code: the
-// setup has no static constructors and no command line, and msvcrt.dll sets
-// up its own streams, so the runtime's start-up would only add 10 KB.
+// The process starts here: the setup links no C runtime, has no static
+// constructors and takes no command line. The DLL search is narrowed before
+// anything can load a DLL by name.
 extern "C" void __cdecl WinMainCRTStartup()
 {
+    RestrictDllSearch();
     ExitProcess(WinMain(GetModuleHandleA(NULL), NULL, (LPSTR)"", SW_SHOWNORMAL));
 }

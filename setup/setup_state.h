@@ -9,11 +9,11 @@
 #define KOVRA_SETUP_STATE_H
 
 #include <windows.h>
-#include <stdio.h>
 
 #include "integration/log_replay.h"
 
 struct ResFileReader;
+struct Stream;
 
 enum PageNumber {
     PageWelcome = 1,
@@ -43,7 +43,8 @@ enum AbortCode {
     AbortFileFolders = 15,
     AbortFileCreate = 16,
     AbortUser = 17,
-    AbortWindowsDir = 18
+    AbortWindowsDir = 18,
+    AbortSystemDll = 19     // LZ32 or COMCTL32 missing from the system folder
 };
 
 enum {
@@ -55,7 +56,7 @@ enum {
 // The install log, open from step 1 to the end of the page loop.
 struct LogState {
     char logPath[PathCapacity];
-    FILE* logFile;
+    Stream* logFile;
     int logOpened;           // the rollback has work to do
 };
 
@@ -71,7 +72,7 @@ struct StagingState {
     DWORD stagedSize;
     DWORD stagedRemaining;
     char stagedPath[PathCapacity];   // temp.un_
-    FILE* stagedFile;
+    Stream* stagedFile;
     int stagedPresent;               // on disk and this run's
 };
 
@@ -81,7 +82,7 @@ struct ExpansionState {
     DWORD expandedSize;
     DWORD expandRemaining;
     char archivePath[PathCapacity];  // temp.uni
-    FILE* archiveOut;
+    Stream* archiveOut;
     int archivePresent;              // on disk and this run's
 };
 
@@ -95,7 +96,7 @@ struct ExtractionState {
     DWORD entrySize;
     DWORD entryRemaining;
     char entryPath[PathCapacity];
-    FILE* entryFile;
+    Stream* entryFile;
 };
 
 // The target page's copy of the edited text, read afresh on every change.

@@ -1,11 +1,11 @@
 // Start-up checks, in an order that decides which failure is reported.
 #include <windows.h>
-#include <commctrl.h>
 #include <objbase.h>
 
 #include "resources/resource_ids.h"
 #include "setup/driver.h"
 #include "setup/setup_state.h"
+#include "setup/system_dlls.h"
 #include "support/bounded.h"
 #include "support/product_names.h"
 
@@ -58,7 +58,13 @@ void BuildDefaultTarget(const char* value, DWORD valueSize, char* target, size_t
 int RunStartupChecks()
 {
     gSetup.abortCode = AbortNone;
-    InitCommonControls();
+    // Without the system's own expander and progress bar there is no install;
+    // the run ends here like any other failed check.
+    if (!LoadSystemDlls()) {
+        gSetup.abortCode = AbortSystemDll;
+        return 0;
+    }
+    gSystemDlls.initCommonControls();
     gSetup.platform = PlatformKind();
 
     if (CoInitialize(NULL) != S_OK) {

@@ -1,10 +1,10 @@
 #include "support/rank_table.h"
 
-#include <stdio.h>
 #include <string.h>
 
 // The fixed global blocks, or the C heap in the host build.
 #include "support/global_memory.h"
+#include "support/stream.h"
 
 RankTableSlot gRankTables[RankTableSlotCount];
 
@@ -221,15 +221,15 @@ int LoadRankTable(int slot, const char* path)
     RankTableSlot* table = TableOf(slot);
     if (!table)
         return 0;
-    FILE* file = fopen(path, "rb");
+    Stream* file = StreamOpen(path, StreamReadBinary);
     if (!file)
         return 0;
     // Read aside first: a file cut short must not leave a half-loaded table.
     size_t size = BlockSize(table);
     HGLOBAL scratchMemory = GlobalAlloc(GMEM_FIXED, size);
     unsigned char* scratch = scratchMemory ? (unsigned char*)GlobalLock(scratchMemory) : NULL;
-    size_t got = scratch ? fread(scratch, 1, size, file) : 0;
-    fclose(file);
+    size_t got = scratch ? StreamRead(file, scratch, size) : 0;
+    StreamClose(file);
     int loaded = scratch && got == size;
     if (loaded) {
         ScrambleByPosition(scratch, size);
@@ -252,10 +252,10 @@ int SaveRankTable(int slot, const char* path)
     size_t size = BlockSize(table);
     ScrambleByPosition(table->data, size);
     int written = 0;
-    FILE* file = fopen(path, "wb");
+    Stream* file = StreamOpen(path, StreamWriteBinary);
     if (file) {
-        written = fwrite(table->data, 1, size, file) == size;
-        if (fclose(file) != 0)
+        written = StreamWrite(file, table->data, size);
+        if (!StreamClose(file))
             written = 0;
     }
     ScrambleByPosition(table->data, size);

@@ -5,6 +5,7 @@
 #include "tools/archive_writer.h"
 
 #include "engine/entry_name.h"
+#include "support/product_names.h"
 
 #include <dirent.h>
 #include <errno.h>
@@ -187,7 +188,7 @@ int Collect(const std::string& hostDir, const std::string& prefix,
 
 bool IsUninstaller(const std::string& name)
 {
-    return ArchiveFoldName(name) == "uninst.exe";
+    return ArchiveFoldName(name) == UNINSTALL_PROGRAM;
 }
 
 // Files of a folder before its sub-folders, each by folded name.

@@ -34,7 +34,7 @@ typedef void (*ArchiveProgress)(void* context, uint64_t done, uint64_t total);
 int ArchiveCollectFolder(const std::string& folder, std::vector<ArchiveEntry>& entries,
                          std::string& error);
 
-// Archive order: "uninst.exe" first when present, then the files of each
+// Archive order: the uninstaller first when present, then the files of each
 // folder before its sub-folders, each group by name without regard to case.
 void ArchiveSortEntries(std::vector<ArchiveEntry>& entries);
 

@@ -8,6 +8,8 @@
 // size; when the size falls between two neighbouring shares, another noise
 // seed is tried.
 #include "tools/demo_game.h"
+
+#include "support/product_names.h"
 #include "tools/demo_assets.h"
 #include "tools/szdd.h"
 
@@ -51,22 +53,22 @@ void DemoGameFiles(std::vector<ArchiveEntry>& entries, const DemoPrograms* progr
 {
     entries.clear();
     if (programs && !programs->uninstaller.empty())
-        AddFile(entries, "uninst.exe", programs->uninstaller);
+        AddFile(entries, UNINSTALL_PROGRAM, programs->uninstaller);
     else
-        AddFile(entries, "uninst.exe",
-                DemoProgram("Kovra Rendo Cup",
+        AddFile(entries, UNINSTALL_PROGRAM,
+                DemoProgram(PRODUCT_NAME,
                             "Dies ist ein Platzhalter f\xFC" "r das Deinstallationsprogramm.", 22000, 11));
     if (programs && !programs->game.empty())
-        AddFile(entries, "kovra.exe", programs->game);
+        AddFile(entries, GAME_PROGRAM, programs->game);
     else
-        AddFile(entries, "kovra.exe",
-                DemoProgram("Kovra Rendo Cup", "Dies ist ein Platzhalter f\xFC" "r das Spiel.", 260000, 12));
+        AddFile(entries, GAME_PROGRAM,
+                DemoProgram(PRODUCT_NAME, "Dies ist ein Platzhalter f\xFC" "r das Spiel.", 260000, 12));
     AddText(entries, "liesmich.txt", DemoProse(9000, 13));
     AddText(entries, "lizenz.txt", DemoProse(5000, 14));
     AddText(entries, "kovra.ini", kIni);
     AddFile(entries, "kovra.cfg", DemoTable(4, 32, 15));
     AddFile(entries, "highscor.dat", DemoTable(20, 24, 16));
-    AddText(entries, "version.txt", "Kovra Rendo Cup 1.0\r\n");
+    AddText(entries, "version.txt", PRODUCT_NAME " 1.0\r\n");
 
     static const int fontHeights[] = {8, 14, 16, 24};
     for (int i = 0; i < 4; ++i)

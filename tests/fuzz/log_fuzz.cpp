@@ -2,10 +2,12 @@
 // as an ID and an IN record, with guard bytes after every buffer; and walked
 // back from the end as the rollback walks it.
 #include "integration/install_log.h"
+#include "support/stream.h"
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -19,9 +21,28 @@ static void CheckGuard(const unsigned char* guard)
             abort();
 }
 
+// The product reads the log from a file in text mode, so each input goes
+// through a file too.
+static char gPath[64];
+
+static void RemoveFile()
+{
+    unlink(gPath);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size)
 {
-    FILE* stream = fmemopen((void*)data, size, "rb");
+    if (!gPath[0]) {
+        snprintf(gPath, sizeof(gPath), "/dev/shm/kovra_fuzz_log_%d.log", (int)getpid());
+        atexit(RemoveFile);
+    }
+    FILE* file = fopen(gPath, "wb");
+    if (!file)
+        abort();
+    if (size && fwrite(data, 1, size, file) != size)
+        abort();
+    fclose(file);
+    Stream* stream = StreamOpen(gPath, StreamReadText);
     if (!stream)
         return 0;
     static char line[LogLineCapacity + Guard];
@@ -34,8 +55,10 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size)
     for (int f = 0; f < 3; ++f)
         memset(fields[f] + 40, 0xA5, Guard);
 
+    std::vector<std::string> forward;
     while (LogReadLine(stream, line)) {
         CheckGuard((unsigned char*)line + LogLineCapacity);
+        forward.push_back(line);
         char code[3];
         LogSplitLine(line, code, argument, LogLineCapacity);
         CheckGuard((unsigned char*)argument + LogLineCapacity);
@@ -49,22 +72,15 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size)
         for (int f = 0; f < 3; ++f)
             CheckGuard((unsigned char*)fields[f] + 40);
     }
-    fclose(stream);
+    StreamClose(stream);
 
     // The rollback reads the log once and walks it back: the same pieces as
-    // the forward reader, last first, over the bytes with CR LF made LF.
+    // the text stream reads forward, last first, over the bytes with CR LF
+    // made LF.
     std::vector<char> text(data, data + size);
-    size_t joined = LogJoinLineEnds(text.data(), text.size());
-    if (joined > size)
+    size_t end = LogJoinLineEnds(text.data(), text.size());
+    if (end > size)
         abort();
-    std::vector<std::string> forward;
-    FILE* again = joined ? fmemopen(text.data(), joined, "rb") : NULL;
-    if (again) {
-        while (LogReadLine(again, line))
-            forward.push_back(line);
-        fclose(again);
-    }
-    size_t end = joined;
     size_t pieces = 0;
     while (LogPreviousLine(text.data(), &end, argument, LogLineCapacity)) {
         CheckGuard((unsigned char*)argument + LogLineCapacity);

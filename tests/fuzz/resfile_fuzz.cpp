@@ -3,6 +3,7 @@
 // order, each at its own offset) must stay within their buffers and the
 // file, and what the reader answers must be consistent.
 #include "engine/resfile.h"
+#include "support/stream.h"
 
 #include <stdint.h>
 #include <stdio.h>
@@ -40,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     unsigned count = ResFileCount(r);
     if (size < 27 || (uint64_t)count * 136 > size - 27)
         abort();  // the open promised the directory lies in the file
-    FILE* stream = ResFileStream(r);
+    Stream* stream = ResFileStream(r);
     static unsigned char buffer[10000];
     for (unsigned i = 0; i < count && i < 48; ++i) {
         char name[129];
@@ -54,9 +55,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         // A name always finds an entry, itself or an earlier one of the same name.
         if (offset == 0 && bytes == 0 && ResFileFindOffset(r, name) != 0)
             abort();
-        if (fseek(stream, (long)offset, SEEK_SET) == 0) {
+        if (StreamSeek(stream, offset)) {
             size_t want = bytes < sizeof(buffer) ? bytes : sizeof(buffer);
-            if (fread(buffer, 1, want, stream) > want)
+            if (StreamRead(stream, buffer, want) > want)
                 abort();
         }
     }
@@ -76,11 +77,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
         if (offset < dataStart || (uint64_t)offset + bytes > size)
             abort();
-        if (ftell(stream) != (long)offset && fseek(stream, (long)offset, SEEK_SET) != 0)
+        if (StreamTell(stream) != offset && !StreamSeek(stream, offset))
             abort();
         for (unsigned left = bytes; left > 0;) {
             size_t chunk = left < sizeof(buffer) ? left : sizeof(buffer);
-            if (fread(buffer, 1, chunk, stream) != chunk)
+            if (StreamRead(stream, buffer, chunk) != chunk)
                 abort();
             left -= (unsigned)chunk;
         }

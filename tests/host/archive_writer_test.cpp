@@ -3,6 +3,7 @@
 // with a message that names the problem.
 #include "engine/entry_name.h"
 #include "engine/resfile.h"
+#include "support/stream.h"
 #include "tests/resfile_readers.h"
 #include "tools/archive_writer.h"
 #include "tests/file_bytes.h"
@@ -109,10 +110,10 @@ TEST_F(ArchiveWriterTest, WritesWhatTheReaderReads)
     ASSERT_EQ(0, stat(path.c_str(), &st));
     EXPECT_EQ((off_t)expected, st.st_size);
     EXPECT_EQ(ArchiveSize(entries), (uint64_t)st.st_size);
-    FILE* f = ResFileStream(r);
+    Stream* f = ResFileStream(r);
     char buf[8] = {0};
-    ASSERT_EQ(0, fseek(f, (long)ResFileFindOffset(r, "KOVRA.EXE"), SEEK_SET));
-    ASSERT_EQ(7u, fread(buf, 1, 7, f));
+    ASSERT_EQ(1, StreamSeek(f, ResFileFindOffset(r, "KOVRA.EXE")));
+    ASSERT_EQ(7u, StreamRead(f, buf, 7));
     EXPECT_STREQ("MZ game", buf);
     readers_.CloseAll();
 

@@ -2,24 +2,30 @@
 // argument, the ID levels and the IN fields. The writer's side runs under
 // Wine (tests/wine/install_log_test.cpp), where "wt" makes CR LF.
 #include "integration/install_log.h"
+#include "support/stream.h"
 
 #include <gtest/gtest.h>
 
 #include <stdio.h>
 #include <string.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
 
 namespace {
 
-// Every line LogReadLine gives for the bytes of a file.
+// Every line LogReadLine gives for the bytes of a file, read as they are
+// (the bytes stand for what a text stream hands on).
 std::vector<std::string> ReadAll(const std::string& bytes)
 {
-    FILE* stream = tmpfile();
+    char path[] = "/tmp/install_log_XXXXXX";
+    int fd = mkstemp(path);
+    EXPECT_GE(fd, 0);
+    EXPECT_EQ((ssize_t)bytes.size(), write(fd, bytes.data(), bytes.size()));
+    close(fd);
+    Stream* stream = StreamOpen(path, StreamReadBinary);
     EXPECT_TRUE(stream != NULL);
-    fwrite(bytes.data(), 1, bytes.size(), stream);
-    rewind(stream);
     std::vector<std::string> lines;
     char line[LogLineCapacity + 8];
     memset(line, '#', sizeof line);
@@ -27,7 +33,8 @@ std::vector<std::string> ReadAll(const std::string& bytes)
         EXPECT_EQ('#', line[LogLineCapacity]);  // nothing past the 500 bytes
         lines.push_back(line);
     }
-    fclose(stream);
+    StreamClose(stream);
+    unlink(path);
     return lines;
 }
 

@@ -2,6 +2,7 @@
 // changed byte by byte where a test needs them broken: cut short, lying
 // counts, unterminated names.
 #include "engine/resfile.h"
+#include "support/stream.h"
 #include "tests/resfile_readers.h"
 
 #include <gtest/gtest.h>
@@ -66,7 +67,7 @@ TEST_F(ResFileTest, OpensDirectoryAndFindsEntriesWithoutRegardToAsciiCase)
 
     // The stream stands at the first data byte after the open.
     const unsigned int first = 27 + 136 * 5;
-    EXPECT_EQ((long)first, ftell(ResFileStream(r)));
+    EXPECT_EQ(first, StreamTell(ResFileStream(r)));
     EXPECT_EQ(first, ResFileFindOffset(r, "UNINST.EXE"));
     EXPECT_EQ(14u, ResFileFindSize(r, "Uninst.Exe"));
     EXPECT_EQ(8u, ResFileFindSize(r, "SOUND\\kick.WAV"));
@@ -76,10 +77,10 @@ TEST_F(ResFileTest, OpensDirectoryAndFindsEntriesWithoutRegardToAsciiCase)
     EXPECT_EQ(bytes.size(), lastEnd);
 
     // Reading through the stream gives the entry's bytes.
-    FILE* f = ResFileStream(r);
+    Stream* f = ResFileStream(r);
     char buf[16] = {0};
-    ASSERT_EQ(0, fseek(f, (long)ResFileFindOffset(r, "kovra.exe"), SEEK_SET));
-    ASSERT_EQ(7u, fread(buf, 1, ResFileFindSize(r, "kovra.exe"), f));
+    ASSERT_EQ(1, StreamSeek(f, ResFileFindOffset(r, "kovra.exe")));
+    ASSERT_EQ(7u, StreamRead(f, buf, ResFileFindSize(r, "kovra.exe")));
     EXPECT_STREQ("MZ-game", buf);
 
     // Absent names, prefixes and longer names answer 0 for both look-ups.

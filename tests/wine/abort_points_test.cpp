@@ -8,6 +8,7 @@
 #include "engine/stages.h"
 #include "engine/timeline.h"
 #include "engine_fixture.h"
+#include "integration/install_log.h"
 #include "integration/integration.h"
 
 namespace {
@@ -113,7 +114,7 @@ protected:
     void EndAndRollBack()
     {
         if (gSetup.log.logFile) {
-            fprintf(gSetup.log.logFile, "PN %s\n", "Kovra Rendo Cup");
+            LogRecord("PN", "Kovra Rendo Cup");
             CloseLog();
         }
         ASSERT_NE(AbortNone, gSetup.abortCode);

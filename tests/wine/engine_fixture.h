@@ -20,7 +20,9 @@
 #include "files.h"
 #include "payloads.h"
 #include "setup/setup_state.h"
+#include "setup/system_dlls.h"
 #include "support/bounded.h"
+#include "support/stream.h"
 #include "uidriver.h"
 
 namespace fx {
@@ -47,6 +49,7 @@ inline void ResetState(const std::string& target)
 {
     memset(&gSetup, 0, sizeof gSetup);
     CopyText(gSetup.targetPath, sizeof gSetup.targetPath, target.c_str());
+    LoadSystemDlls();
 }
 
 // Runs slice for the steps first..last while it succeeds: returns the step

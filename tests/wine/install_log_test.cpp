@@ -27,6 +27,20 @@ TEST_F(InstallLog, CreatesDeinstLogInTheTarget)
     EXPECT_EQ("", fx::ReadOr(target + "deinst.log"));
 }
 
+TEST_F(InstallLog, NoOtherWriterWhileItIsOpen)
+{
+    ASSERT_EQ(1, LogCreate());
+    std::string path = target + "deinst.log";
+    HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, writer);
+    EXPECT_EQ((DWORD)ERROR_SHARING_VIOLATION, GetLastError());
+    if (writer != INVALID_HANDLE_VALUE)
+        CloseHandle(writer);
+    // Readers are welcome.
+    EXPECT_EQ("", fx::ReadOr(path));
+}
+
 TEST_F(InstallLog, EmptiesAnOlderLog)
 {
     ASSERT_TRUE(fx::WriteWhole(target + "deinst.log", "ID 0\r\nNC old.txt\r\nPN x\r\n"));
@@ -75,7 +89,7 @@ std::vector<std::string> ReadBack(const std::string& path, const fx::Bytes& byte
 {
     EXPECT_TRUE(fx::WriteWhole(path, bytes));
     std::vector<std::string> out;
-    FILE* stream = fopen(path.c_str(), "rt");
+    Stream* stream = StreamOpen(path.c_str(), StreamReadText);
     if (!stream)
         return out;
     char line[LogLineCapacity];
@@ -84,7 +98,7 @@ std::vector<std::string> ReadBack(const std::string& path, const fx::Bytes& byte
         LogSplitLine(line, code, argument, sizeof argument);
         out.push_back(std::string(code) + "|" + argument);
     }
-    fclose(stream);
+    StreamClose(stream);
     return out;
 }
 

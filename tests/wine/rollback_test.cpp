@@ -177,11 +177,11 @@ TEST_F(Rollback, WithoutALogOnlyTheTemporaryFilesGo)
 TEST_F(Rollback, StreamsAStageLeftOpenAreClosedSoTheirFilesGo)
 {
     WriteLog({ "ID 3 0 1 1", "NC kovra.exe", "PN Kovra Rendo Cup" });
-    gSetup.staging.stagedFile = fopen(T("temp.un_").c_str(), "wb");
-    gSetup.expansion.archiveOut = fopen(T("temp.uni").c_str(), "wb");
-    gSetup.extraction.entryFile = fopen(T("kovra.exe").c_str(), "wb");
+    gSetup.staging.stagedFile = StreamOpen(T("temp.un_").c_str(), StreamWriteBinary);
+    gSetup.expansion.archiveOut = StreamOpen(T("temp.uni").c_str(), StreamWriteBinary);
+    gSetup.extraction.entryFile = StreamOpen(T("kovra.exe").c_str(), StreamWriteBinary);
     ASSERT_TRUE(gSetup.staging.stagedFile && gSetup.expansion.archiveOut && gSetup.extraction.entryFile);
-    fputs("half", gSetup.extraction.entryFile);
+    StreamWriteString(gSetup.extraction.entryFile, "half");
     gSetup.staging.stagedPresent = gSetup.expansion.archivePresent = 1;
     EXPECT_EQ(1, RunRollback());
     EXPECT_TRUE(gSetup.staging.stagedFile == NULL && gSetup.expansion.archiveOut == NULL && gSetup.extraction.entryFile == NULL);

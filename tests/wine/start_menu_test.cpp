@@ -29,7 +29,7 @@ protected:
         ASSERT_FALSE(programs.empty());
         folder = programs + "\\Kovra Rendo Cup";
         logPath = "C:\\Spiele\\deinst.log";
-        gSetup.log.logFile = fopen(logPath.c_str(), "wt");
+        gSetup.log.logFile = StreamOpen(logPath.c_str(), StreamWriteText);
         ASSERT_TRUE(gSetup.log.logFile != NULL);
     }
     void TearDown() override
@@ -113,7 +113,7 @@ TEST_F(StartMenu, MakesTheFolderAndBothShortcutsAndLogsThemInOrder)
             CopyFileA(uninstall.c_str(), (std::string(copyTo) + "\\uninstall.lnk").c_str(), FALSE);
         }
         RemoveTree(folder);
-        gSetup.log.logFile = fopen(logPath.c_str(), "wt");
+        gSetup.log.logFile = StreamOpen(logPath.c_str(), StreamWriteText);
     }
 }
 
@@ -157,7 +157,7 @@ TEST_F(StartMenu, WithoutAReadableProgramsValueNothingIsMadeOrLogged)
         EXPECT_FALSE(Exists("C:\\Kovra Rendo Cup"));
         EXPECT_FALSE(Exists("\\Kovra Rendo Cup"));
         EXPECT_EQ("", Log());
-        gSetup.log.logFile = fopen(logPath.c_str(), "wt");
+        gSetup.log.logFile = StreamOpen(logPath.c_str(), StreamWriteText);
     }
 }
 

@@ -69,7 +69,7 @@ protected:
         ASSERT_FALSE(KeyExists(kEntry));
         CreateDirectoryA("C:\\kovra-test", NULL);
         logPath = "C:\\kovra-test\\deinst.log";
-        gSetup.log.logFile = fopen(logPath.c_str(), "wt");
+        gSetup.log.logFile = StreamOpen(logPath.c_str(), StreamWriteText);
         ASSERT_TRUE(gSetup.log.logFile != NULL);
     }
     void TearDown() override
@@ -109,7 +109,7 @@ TEST_F(Uninstall, WritesBothTextsQuotingAPathWithBlanksAndLogsRK)
         EXPECT_EQ(1, UninstallEntryNames("ZKKovraRendoCup_V1", gSetup.targetPath, "uninst.exe"));
         EXPECT_EQ("RK ZKKovraRendoCup_V1\r\n", Log());
         DeleteEntry(kEntry);
-        gSetup.log.logFile = fopen(logPath.c_str(), "wt");
+        gSetup.log.logFile = StreamOpen(logPath.c_str(), StreamWriteText);
     }
 }
 
