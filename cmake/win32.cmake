@@ -55,7 +55,8 @@ target_link_libraries(kovra_tools_formats PUBLIC kovra_core)
 # The uninstaller, which the demo payload carries: scripts/build.sh builds it
 # before the host tree makes the payload from the programs folder. Linked as
 # the setup is, so that the payload stays the same bytes too.
-add_executable(uninst WIN32 ${KOVRA_UNINSTALL_SOURCES} ${KOVRA_PROGRAM_SOURCES})
+add_executable(uninst WIN32 ${KOVRA_UNINSTALL_SOURCES} ${KOVRA_PROGRAM_SOURCES} uninstall/uninstall.rc)
+target_include_directories(uninst PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(uninst PRIVATE ${KOVRA_WIN_FLAGS})
 target_link_libraries(uninst PRIVATE kovra_core gcc)
 target_link_options(uninst PRIVATE ${KOVRA_EXE_LINK_FLAGS})
@@ -76,7 +77,7 @@ kovra_check_program(uninst)
 # The manifest read back from the file; tests/wine/manifest_test.cpp has the
 # system build its activation context from it as well.
 add_test(NAME setup.manifest COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/check-manifest.py
-    $<TARGET_FILE:setup> $<TARGET_FILE:setup_nopayload>)
+    $<TARGET_FILE:setup> $<TARGET_FILE:setup_nopayload> $<TARGET_FILE:uninst>)
 set_tests_properties(setup.manifest PROPERTIES LABELS static)
 
 # Two clean builds of the setup give the same bytes (and the payload made
