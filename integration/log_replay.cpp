@@ -175,7 +175,9 @@ int UndoLogRecords(LogReplay* replay, const char* logPath)
     if (!text)
         return 0;
 
-    int undone = 1;
+    // An empty log has no line to undo first: it stops the replay, as a
+    // line that cannot be read does, and the log stays.
+    int undone = end > 0;
     char line[LogLineCapacity];
     char argument[LogLineCapacity];
     while (undone && LogPreviousLine(text, &end, line, sizeof line)) {

@@ -21,8 +21,8 @@ struct LogReplay {
 int UndoLogRecord(LogReplay* replay, const char* code, const char* argument);
 
 // Reads the log at logPath once and undoes its records from the last line
-// back. 0 when the log cannot be read or a record stops the replay; the log
-// file itself is left where it is.
+// back. 0 when the log cannot be read, is empty, or a record stops the
+// replay; the log file itself is left where it is.
 int UndoLogRecords(LogReplay* replay, const char* logPath);
 
 // Removes the folder levels of targetPath that the ID record marks as

@@ -142,7 +142,7 @@ TEST_F(Uninstall, InstallingTwiceLeavesOneEntryNamingTheSecondFolder)
     EXPECT_EQ(1, Register());
     auto values = Values(kEntry);
     ASSERT_EQ(2u, values.size());
-    EXPECT_EQ(Sz("C:\\Zweite Wahl\\uninst.exe"), values[1].second.bytes);
+    EXPECT_EQ(Sz("\"C:\\Zweite Wahl\\uninst.exe\""), values[1].second.bytes);
     EXPECT_EQ("RK ZKKovraRendoCup_V1\r\nRK ZKKovraRendoCup_V1\r\n", Log());
 }
 
