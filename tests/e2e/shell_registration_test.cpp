@@ -142,7 +142,7 @@ protected:
         EXPECT_EQ(0u, links[0].find("Entferne Kovra Rendo Cup.lnk ("));
         EXPECT_EQ(0u, links[1].find("Kovra Rendo Cup.lnk ("));
         EXPECT_EQ("Entferne Kovra Rendo Cup", EntryText("DisplayName"));
-        EXPECT_EQ(target + "uninst.exe", EntryText("UninstallString"));
+        EXPECT_EQ("\"" + target + "uninst.exe\"", EntryText("UninstallString"));  // the path has blanks
     }
 
     static bool copied;
