@@ -31,7 +31,13 @@ set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/setup.rc PROPERTIES OB
 # importing msvcrt.dll); libgcc stays for the compiler's own helpers. Dynamic
 # base with its relocation table and NX for ASLR and DEP, which Windows 95
 # ignores. No time stamp, so that two builds of one commit are the same bytes.
-set(KOVRA_EXE_LINK_FLAGS -static -s -nostdlib -Wl,-e,_WinMainCRTStartup -Wl,--gc-sections
+# C names carry a leading underscore on 32-bit Windows only.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(KOVRA_ENTRY WinMainCRTStartup)
+else()
+    set(KOVRA_ENTRY _WinMainCRTStartup)
+endif()
+set(KOVRA_EXE_LINK_FLAGS -static -s -nostdlib -Wl,-e,${KOVRA_ENTRY} -Wl,--gc-sections
     -Wl,--subsystem,windows:4.0 -Wl,--dynamicbase,--nxcompat,--enable-reloc-section
     -Wl,--no-insert-timestamp)
 

@@ -59,7 +59,7 @@ static int TakeLevels(LogReplay* replay, const char* argument)
     return 1;
 }
 
-void RemoveCreatedLevels(const LogReplay* replay)
+int RemoveCreatedLevels(const LogReplay* replay)
 {
     const char* target = replay->targetPath;
     char root[4] = { target[0], ':', '\\', '\0' };
@@ -69,17 +69,19 @@ void RemoveCreatedLevels(const LogReplay* replay)
     // describe this path: no folder is touched.
     int length = LevelPrefixLength(target, replay->recordLevels);
     if (length <= 0)
-        return;
+        return 1;
     char work[ReplayPathCapacity];
     CopyText(work, sizeof work, target);
     if (length >= (int)sizeof work)
-        return;
+        return 1;
     work[length] = '\0';
 
+    int gone = 1;
     for (int k = 0; k < replay->levelCount; ++k) {
         if (replay->createdLevels[replay->levelCount - 1 - k] == 0)
             continue;
-        RemoveDirectoryA(work);
+        if (!RemoveDirectoryA(work) && GetFileAttributesA(work) != INVALID_FILE_ATTRIBUTES)
+            gone = 0;
         size_t end = strlen(work);
         while (end > 0 && work[end - 1] != '\\')
             --end;
@@ -87,8 +89,9 @@ void RemoveCreatedLevels(const LogReplay* replay)
             --end;
         work[end] = '\0';
         if (end < 3)
-            return;
+            return gone;
     }
+    return gone;
 }
 
 // Whether the record acts only on what setup makes (RecordInScope), and an

@@ -26,8 +26,8 @@ int UndoLogRecord(LogReplay* replay, const char* code, const char* argument);
 int UndoLogRecords(LogReplay* replay, const char* logPath);
 
 // Removes the folder levels of targetPath that the ID record marks as
-// created, deepest first, each only if empty.
-void RemoveCreatedLevels(const LogReplay* replay);
+// created, deepest first, each only if empty. 1 when none of them is left.
+int RemoveCreatedLevels(const LogReplay* replay);
 
 // The undo of IS: closes Display Properties and switches the screen saver off.
 int ResetScreenSaver();

@@ -88,5 +88,8 @@ int RemoveGame(Removal* removal)
 void FinishRemoval(Removal* removal)
 {
     DeleteTargetFile(removal, UNINSTALL_PROGRAM);
-    RemoveCreatedLevels(&removal->replay);
+    // A folder that another program holds open for a moment (a window that
+    // shows it, a virus scanner) refuses its removal: a few more tries.
+    for (int tries = 0; tries < 10 && !RemoveCreatedLevels(&removal->replay); ++tries)
+        Sleep(100);
 }

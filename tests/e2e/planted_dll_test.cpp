@@ -40,12 +40,15 @@ TEST(PlantedDlls, AreNeverLoadedByTheSetup)
         EXPECT_FALSE(fx::Exists(Marker(downloads, dll))) << dll << " was loaded";
 
     // The planted DLLs do leave their marker once something loads them, so
-    // the absence above means something.
+    // the absence above means something. Loaded under another name: by its
+    // own name this process would get the system's copy it already has.
     for (const char* dll : PlantedNames) {
-        HMODULE loaded = LoadLibraryA((downloads + dll).c_str());
+        std::string control = downloads + "control-" + dll;
+        ASSERT_TRUE(CopyFileA((downloads + dll).c_str(), control.c_str(), FALSE)) << dll;
+        HMODULE loaded = LoadLibraryA(control.c_str());
         ASSERT_TRUE(loaded != NULL) << dll;
         FreeLibrary(loaded);
-        EXPECT_TRUE(fx::Exists(Marker(downloads, dll))) << dll;
+        EXPECT_TRUE(fx::Exists(control + ".marker")) << dll;
     }
 }
 

@@ -186,6 +186,9 @@ protected:
         fx::RemoveTree(Root);
         fx::MakeFolders(Root);
         fx::WriteWhole(std::string(Root) + "\\notizen.txt", "mine");
+        // "Nein" leaves the game installed: each case starts without it.
+        fx::RemoveTree(fx::ProgramsFolder() + "\\Kovra Rendo Cup");
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(UninstallList) + "\\ZKKovraRendoCup_V1").c_str());
     }
     void TearDown() override { SetVersion(NULL); }
     // Wine's Windows version for every program that has none of its own.
@@ -260,7 +263,8 @@ TEST_P(Uninstall, RemovesWhatSetupMade)
         EXPECT_EQ("saved", fx::ReadOr(game + "spielstand.sav"));
         fx::RemoveTree(std::string(Root) + "\\Spiele");
     }
-    EXPECT_TRUE(Becomes(before, progman.get())) << ::testing::PrintToString(Snapshot(progman.get()));
+    EXPECT_TRUE(Becomes(before, progman.get())) << ::testing::PrintToString(Snapshot(progman.get()))
+                                                 << " instead of " << ::testing::PrintToString(before);
     EXPECT_TRUE(CopiesMarkedForDeletion());
     if (c.hostile)
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(UninstallList) + "\\OtherApp").c_str());
