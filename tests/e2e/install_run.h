@@ -52,8 +52,10 @@ inline bool WaitEnabled(HWND page, int id, DWORD timeoutMs = 5000)
 
 // Runs exe through the wizard into target (a folder path as typed). With
 // killAt, the program is killed once the bar has reached it, as a power cut
-// would end it, and the run ends there.
-inline InstallRun Install(const char* exe, const std::string& target, int killAt = 0)
+// would end it, and the run ends there. whileClosing runs while the closing
+// box stands open, before it is answered.
+inline InstallRun Install(const char* exe, const std::string& target, int killAt = 0,
+                          void (*whileClosing)(const std::string& target) = NULL)
 {
     static const int welcomeIds[] = { IDC_WELCOME_TEXT, 0 };
     static const int targetIds[] = { IDC_TARGET_EDIT, IDC_BROWSE, 0 };
@@ -146,6 +148,8 @@ inline InstallRun Install(const char* exe, const std::string& target, int killAt
         run.closingMs = MsSince(start);
         run.closingCaption = closing.caption;
         run.closingText = closing.text;
+        if (whileClosing)
+            whileClosing(target);
         QueryPerformanceCounter(&answered);
         fx::Answer(closing);
     }

@@ -259,6 +259,37 @@ TEST_F(Install, AFileBlockingAPayloadSubFolder)
     EXPECT_EQ(std::vector<std::string>({ "data" }), fx::Tree("C:\\kovra-e2e\\game\\"));
 }
 
+// Whoever can write to the target folder adds lines to the log while the
+// box "Installation abgebrochen." stands open; the rollback after OK undoes
+// the game and passes those lines over.
+void AppendHostileLines(const std::string& target)
+{
+    std::string log = fx::ReadOr(target + "\\deinst.log");
+    log += "CL C:\\kovra-e2e\\victim.txt\r\nSD C:\\kovra-e2e\\victimdir\r\nRK OtherApp\r\n";
+    fx::WriteWhole(target + "\\deinst.log", log);
+}
+
+TEST_F(Install, LinesAddedWhileTheClosingBoxIsOpenTouchNothingElse)
+{
+    std::string exe = SetupCarrying(fx::Szdd(fx::Archive(SmallGame())));
+    fx::MakeFolders("C:\\kovra-e2e\\victimdir");
+    fx::MakeFolders("C:\\kovra-e2e\\game\\readme.txt");  // a folder where a file goes: 16
+    ASSERT_TRUE(fx::WriteWhole("C:\\kovra-e2e\\victim.txt", "mine"));
+    const std::string other = std::string(UninstallKey).substr(0, std::string(UninstallKey).rfind('\\')) + "\\OtherApp";
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, other.c_str(), &key));
+    RegCloseKey(key);
+
+    e2e::InstallRun run = e2e::Install(exe.c_str(), "C:\\kovra-e2e\\game", 0, AppendHostileLines);
+    EXPECT_EQ("Installation abgebrochen.", run.closingText);
+    EXPECT_EQ(std::vector<std::string>({ "readme.txt\\" }), fx::Tree("C:\\kovra-e2e\\game\\"));
+    EXPECT_EQ("mine", fx::ReadOr("C:\\kovra-e2e\\victim.txt"));
+    EXPECT_TRUE(fx::IsFolder("C:\\kovra-e2e\\victimdir"));
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_LOCAL_MACHINE, other.c_str(), &key));
+    RegCloseKey(key);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, other.c_str());
+}
+
 TEST_F(Install, ADiskThatFillsUpLeavesNothingBehind)
 {
     // Drive K: is a 10 MB tmpfs (install_test.hook.sh). An 8 MB archive of
