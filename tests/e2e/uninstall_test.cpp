@@ -7,6 +7,8 @@
 #include <memory>
 
 #include "../wine/engine_fixture.h"
+#include "engine/resfile.h"
+#include "support/stream.h"
 #include "install_run.h"
 
 namespace {
@@ -276,13 +278,37 @@ INSTANTIATE_TEST_SUITE_P(Cases, Uninstall, ::testing::ValuesIn(Cases),
 // An install killed while its files are written out leaves a log without
 // its PN line and the 14 MB temp.uni; uninst.exe /S takes all of it away and
 // the folder can be chosen again. The demo game, so its removal is timed.
+// setup.exe with the demo game and this tree's own uninst.exe (the build's
+// payload carries the 32-bit one, which a 64-bit test tree cannot start).
+std::string DemoSetupWithOwnUninstaller()
+{
+    std::vector<fx::Entry> entries;
+    ResFileReader* reader = ResFileOpen((std::string(KOVRA_PAYLOAD_DIR_WIN) + "\\payload.uni").c_str());
+    EXPECT_TRUE(reader != NULL);
+    for (unsigned int i = 0; reader && i < ResFileCount(reader); ++i) {
+        fx::Entry entry = { ResFileEntryName(reader, i), "" };
+        unsigned int offset = 0, size = 0;
+        EXPECT_TRUE(ResFileEntryData(reader, i, &offset, &size) && StreamSeek(ResFileStream(reader), offset));
+        entry.data.resize(size);
+        if (size)
+            EXPECT_EQ(size, StreamRead(ResFileStream(reader), &entry.data[0], size));
+        if (entry.name == "uninst.exe")
+            entry.data = fx::ReadOr(BuildFile("programs\\uninst.exe"));
+        entries.push_back(entry);
+    }
+    ResFileClose(reader);
+    fx::Bytes payload = fx::Szdd(fx::Archive(entries));
+    const char* copy = "C:\\kovra-un-setup\\demo.exe";
+    EXPECT_TRUE(fx::CopyWithPayload(KOVRA_SETUP_EXE, copy, payload.data(), (DWORD)payload.size()));
+    return copy;
+}
+
 TEST_F(UninstallFixture, AKilledInstallIsUndoneAndTheFolderTakenAgain)
 {
-    if (sizeof(void*) > 4)
-        GTEST_SKIP() << "the demo payload carries the 32-bit uninst.exe, which wine64 cannot start";
+    const std::string demo = DemoSetupWithOwnUninstaller();
     Machine before = Snapshot(NULL);
     const std::string game = std::string(Target) + "\\";
-    e2e::InstallRun killed = e2e::Install(KOVRA_SETUP_EXE, Target, 80);
+    e2e::InstallRun killed = e2e::Install(demo.c_str(), Target, 80);
     ASSERT_TRUE(killed.reachedProgress);
     ASSERT_TRUE(fx::Exists(game + "temp.uni"));
     ASSERT_EQ(std::string::npos, fx::ReadOr(game + "deinst.log").find("PN "));
@@ -296,7 +322,7 @@ TEST_F(UninstallFixture, AKilledInstallIsUndoneAndTheFolderTakenAgain)
     EXPECT_TRUE(Becomes(before, NULL)) << ::testing::PrintToString(Snapshot(NULL));
     double gone = e2e::MsSince(start);
 
-    ASSERT_EQ("Installation erfolgreich.", e2e::Install(KOVRA_SETUP_EXE, Target).closingText);
+    ASSERT_EQ("Installation erfolgreich.", e2e::Install(demo.c_str(), Target).closingText);
     QueryPerformanceCounter(&start);
     ASSERT_TRUE(fx::Launch((game + "uninst.exe").c_str(), &app, NULL, "/S"));
     EXPECT_EQ(0, fx::WaitExit(&app, 30000));
