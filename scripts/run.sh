@@ -10,32 +10,35 @@ build=${KOVRA_BUILD_DIR:-$root/build}
 bash "$root/scripts/prereqs.sh"
 bash "$root/scripts/build.sh" >/dev/null
 
-# Wine's loader is a 32-bit Linux program; some virtual machines run none.
+# Wine's loader for 32-bit programs is a 32-bit Linux program; some virtual
+# machines run none. There the 64-bit build of the same code runs under wine64.
+tree=win32 arch=win32 wine=wine
 if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
-    echo "built $build/win32/setup.exe; this machine runs no 32-bit programs, so Wine cannot start it here" >&2
-    exit 1
+    echo "this machine runs no 32-bit programs: the 64-bit build of setup.exe runs under wine64" >&2
+    bash "$root/scripts/test-wine64.sh" --build-only
+    tree=win64 arch=win64 wine=/usr/lib/wine/wine64
 fi
 
 run=$build/run
 mkdir -p "$run"
-"$root/tests/wine/make-prefix.sh" "$run/golden"
+"$root/tests/wine/make-prefix.sh" "$run/golden-$arch" $arch
 rm -rf "$run/prefix" "$run/shots"
-cp -a "$run/golden" "$run/prefix"
+cp -a "$run/golden-$arch" "$run/prefix"
 rm -f "$run/prefix/wineserver"
 mkdir -p "$run/shots"
-export WINEPREFIX=$run/prefix WINEARCH=win32 WINEDEBUG=-all HOME=$run/prefix/home
+export WINEPREFIX=$run/prefix WINEARCH=$arch WINEDEBUG=-all HOME=$run/prefix/home
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 winpath() { echo "Z:$1" | tr / '\\'; }
 
 if [ -n "${DISPLAY:-}" ]; then
-    wine "$build/win32/setup.exe"
+    $wine "$build/$tree/setup.exe"
     echo "setup.exe ended with exit code $?; Wine prefix: $WINEPREFIX"
     exit 0
 fi
 
 set +e
 xvfb-run -a -s "-screen 0 1024x768x24" \
-    wine "$build/win32/walkthrough.exe" "$(winpath "$build/win32/setup.exe")" "$(winpath "$run/shots")"
+    $wine "$build/$tree/walkthrough.exe" "$(winpath "$build/$tree/setup.exe")" "$(winpath "$run/shots")"
 status=$?
 wineserver -k 2>/dev/null
 set -e
