@@ -7,13 +7,23 @@ endif()
 
 # Programs for Windows 95/NT 4.0: no exceptions, no RTTI, static runtime. No
 # -fdata-sections: with it the zero-filled state record lands in .data, 14 KB of file.
+# Size: arrays aligned as the ABI asks rather than to 32 bytes, and small
+# functions left as calls.
 set(KOVRA_WIN_FLAGS -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
-    -ffunction-sections -Os -Wall -Wextra)
+    -ffunction-sections -Os -malign-data=abi -fno-inline-small-functions -Wall -Wextra)
+if(NOT CMAKE_SIZEOF_VOID_P EQUAL 8)
+    # 32-bit Windows keeps its stack 4-byte aligned, and the programs use no
+    # SSE: no function needs to realign it.
+    list(APPEND KOVRA_WIN_FLAGS -mpreferred-stack-boundary=2)
+endif()
+# Link-time optimisation takes about a tenth off setup.exe's code. The objects
+# keep their plain code as well, for the test programs, which link without it.
+set(KOVRA_LTO_FLAGS -flto -ffat-lto-objects)
 add_compile_definitions(WINVER=0x0400 _WIN32_WINNT=0x0400 _WIN32_IE=0x0300 STRICT)
 
 add_library(kovra_core STATIC ${KOVRA_CORE_SOURCES})
 target_include_directories(kovra_core PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources)
-target_compile_options(kovra_core PRIVATE ${KOVRA_WIN_FLAGS})
+target_compile_options(kovra_core PRIVATE ${KOVRA_WIN_FLAGS} ${KOVRA_LTO_FLAGS})
 # LZ32 and COMCTL32 are not imported: setup/system_dlls.cpp loads them from
 # the system folder at run time.
 target_link_libraries(kovra_core PUBLIC ole32 uuid shell32 advapi32 gdi32 user32 kernel32)
@@ -39,13 +49,16 @@ else()
 endif()
 set(KOVRA_EXE_LINK_FLAGS -static -s -nostdlib -Wl,-e,${KOVRA_ENTRY} -Wl,--gc-sections
     -Wl,--subsystem,windows:4.0 -Wl,--dynamicbase,--nxcompat,--enable-reloc-section
-    -Wl,--no-insert-timestamp)
+    -Wl,--no-insert-timestamp -flto -Os)
+# The memory routines stay out of link-time optimisation: GCC emits calls to
+# them while it optimises, after the linker has already chosen its symbols.
+set_source_files_properties(${KOVRA_PROGRAM_SOURCES} PROPERTIES COMPILE_OPTIONS -fno-lto)
 
 # setup.exe, and setup_nopayload.exe without its payload: the size figure and
 # the base of the broken copies that the tests make.
 function(kovra_add_setup name)
     add_executable(${name} WIN32 setup/main.cpp resources/setup.rc ${KOVRA_PROGRAM_SOURCES} ${ARGN})
-    target_compile_options(${name} PRIVATE ${KOVRA_WIN_FLAGS})
+    target_compile_options(${name} PRIVATE ${KOVRA_WIN_FLAGS} ${KOVRA_LTO_FLAGS})
     target_link_libraries(${name} PRIVATE kovra_core gcc)
     target_link_options(${name} PRIVATE ${KOVRA_EXE_LINK_FLAGS})
 endfunction()
@@ -60,7 +73,9 @@ target_link_libraries(kovra_tools_formats PUBLIC kovra_core)
 
 # The uninstaller, which the demo payload carries: scripts/build.sh builds it
 # before the host tree makes the payload from the programs folder. Linked as
-# the setup is, so that the payload stays the same bytes too.
+# the setup is, so that the payload stays the same bytes too. Its own sources
+# take no link-time optimisation: with them ld 2.40 crashes while it writes
+# the relocation table (the core library's objects are fine).
 add_executable(uninst WIN32 ${KOVRA_UNINSTALL_SOURCES} ${KOVRA_PROGRAM_SOURCES} uninstall/uninstall.rc)
 target_include_directories(uninst PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(uninst PRIVATE ${KOVRA_WIN_FLAGS})
