@@ -52,8 +52,9 @@ def side_picture(width=189, height=275):
             shade = cup_shade(x, y, width // 2, 70, 100)
             if shade is not None:
                 colour = GOLD[shade]
+            # Two rows of squares: wide ones keep the rows' runs few.
             if y >= height - 36:
-                cell = ((x // 12) + ((y - (height - 36)) // 12)) % 2
+                cell = ((x // 18) + ((y - (height - 36)) // 18)) % 2
                 colour = (235, 235, 235) if cell else (25, 25, 25)
             row.append(colour)
         rows.append(row)
