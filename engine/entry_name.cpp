@@ -35,7 +35,7 @@ int EntryPartIsDevice(const char* part, size_t length)
         ++stem;
     while (stem > 0 && part[stem - 1] == ' ')
         --stem;
-    static const char* const plain[] = { "con", "prn", "aux", "nul", "conin$", "conout$" };
+    static const char plain[][8] = { "con", "prn", "aux", "nul", "conin$", "conout$" };
     for (unsigned int i = 0; i < sizeof plain / sizeof plain[0]; ++i)
         if (StemIs(part, stem, plain[i]))
             return 1;

@@ -13,8 +13,8 @@ static int RegisterUninstallStep()
 
 // Steps first..last run one stage: a whole stage, or a slice stage given the step.
 struct TimelineRow {
-    int first;
-    int last;
+    unsigned char first;   // steps run from 1 to 100
+    unsigned char last;
     int (*stage)();
     int (*slice)(int step);
 };

@@ -104,6 +104,13 @@ int LogPreviousLine(const char* text, size_t* end, char* line, size_t capacity)
     return 1;
 }
 
+int LogCodeOf(const char* code)
+{
+    if (code[0] == '\0' || code[1] == '\0' || code[2] != '\0')
+        return LogCodeNone;
+    return (unsigned char)code[0] | (unsigned char)code[1] << 8;
+}
+
 void LogSplitLine(const char* line, char* code, char* argument, size_t argumentCapacity)
 {
     size_t length = strlen(line);

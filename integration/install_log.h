@@ -60,6 +60,24 @@ size_t LogJoinLineEnds(char* text, size_t size);
 // keeps all of its characters. The argument is cut to argumentCapacity.
 void LogSplitLine(const char* line, char* code, char* argument, size_t argumentCapacity);
 
+// A record's code as one number, so that readers switch on it instead of
+// comparing texts: LogCodeOf("NC") == LogCodeNC. Anything that is not two
+// characters gives LogCodeNone.
+enum LogCode {
+    LogCodeNone = 0,
+    LogCodeCI = 'C' | 'I' << 8,   // Start-menu folder created
+    LogCodeCL = 'C' | 'L' << 8,   // shortcut created
+    LogCodeID = 'I' | 'D' << 8,   // target path levels created
+    LogCodeIN = 'I' | 'N' << 8,   // ini entry written
+    LogCodeIS = 'I' | 'S' << 8,   // screen saver switched off
+    LogCodeNC = 'N' | 'C' << 8,   // file in the target created
+    LogCodePG = 'P' | 'G' << 8,   // program group created
+    LogCodeRK = 'R' | 'K' << 8,   // uninstall key created
+    LogCodeSD = 'S' | 'D' << 8,   // subfolder of the target created
+    LogCodeWC = 'W' | 'C' << 8    // file in the Windows folder created
+};
+int LogCodeOf(const char* code);
+
 // Parses the argument of an ID record: a level count, then one flag per
 // level, shallowest first. Returns 0 when the count is above LogMaxLevels.
 // Otherwise stores the flags that the line carries (at most the count) and

@@ -33,6 +33,10 @@ int DeleteProgramGroup(const char* group);
 // ShowGroup (result unused), then AddItem; returns the AddItem result.
 int AddProgramItem(const char* group, const char* commandLine, const char* itemName);
 
+// HKLM's key of the installed Windows: ProgramFilesDir, and the parent of
+// Uninstall.
+extern const char CurrentVersionKey[];
+
 // Replaces HKLM ...\Uninstall\keyName as a whole with DisplayName and
 // UninstallString (targetPath + programFile, in quotation marks when it
 // holds a blank), then logs RK.

@@ -98,40 +98,50 @@ int RemoveCreatedLevels(const LogReplay* replay)
 // RK record's key still names this target's uninstaller.
 static int RecordOwned(const LogReplay* replay, const char* code, const char* argument)
 {
+    int value = LogCodeOf(code);
     char programs[ProgramsCapacity];
     programs[0] = '\0';
-    if ((strcmp(code, "CI") == 0 || strcmp(code, "CL") == 0) &&
+    if ((value == LogCodeCI || value == LogCodeCL) &&
         !ReadProgramsFolder(KEY_QUERY_VALUE, programs, sizeof programs))
         programs[0] = '\0';
     RecordScope scope = { replay->targetPath, replay->windowsDir, programs };
     if (!RecordInScope(&scope, code, argument))
         return 0;
-    return strcmp(code, "RK") != 0 ||
-           UninstallEntryNames(argument, replay->targetPath, UNINSTALL_PROGRAM);
+    return value != LogCodeRK || UninstallEntryNames(argument, replay->targetPath, UNINSTALL_PROGRAM);
 }
 
 int UndoLogRecord(LogReplay* replay, const char* code, const char* argument)
 {
     if (!RecordOwned(replay, code, argument))
         return 1;
-    if (strcmp(code, "RK") == 0)
+    switch (LogCodeOf(code)) {
+    case LogCodeRK:
         RemoveUninstallEntry(argument);
-    else if (strcmp(code, "NC") == 0)
+        break;
+    case LogCodeNC:
         DeleteContainedFile(replay->targetPath, "", argument);
-    else if (strcmp(code, "WC") == 0)
+        break;
+    case LogCodeWC:
         DeleteContainedFile(replay->windowsDir, "\\", argument);
-    else if (strcmp(code, "PG") == 0)
+        break;
+    case LogCodePG:
         DeleteProgramGroup(argument);
-    else if (strcmp(code, "SD") == 0 || strcmp(code, "CI") == 0)
+        break;
+    case LogCodeSD:
+    case LogCodeCI:
         RemoveDirectoryA(argument);
-    else if (strcmp(code, "CL") == 0)
+        break;
+    case LogCodeCL:
         DeleteFileA(argument);
-    else if (strcmp(code, "IS") == 0)
+        break;
+    case LogCodeIS:
         ResetScreenSaver();
-    else if (strcmp(code, "IN") == 0)
+        break;
+    case LogCodeIN:
         return DeleteIniEntry(argument);
-    else if (strcmp(code, "ID") == 0)
+    case LogCodeID:
         return TakeLevels(replay, argument);
+    }
     return 1;
 }
 

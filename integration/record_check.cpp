@@ -85,25 +85,26 @@ static int IsIniRecordInScope(const char* argument)
 
 int RecordInScope(const RecordScope* scope, const char* code, const char* argument)
 {
-    if (strcmp(code, "NC") == 0)
+    const char* rest;
+    switch (LogCodeOf(code)) {
+    case LogCodeNC:
         return EntryNameInsideTarget(argument);
-    if (strcmp(code, "SD") == 0)
+    case LogCodeSD:
         return PathBelowFolder(argument, scope->targetPath);
-    if (strcmp(code, "CI") == 0) {
-        const char* rest = AfterProductFolder(scope, argument);
+    case LogCodeCI:
+        rest = AfterProductFolder(scope, argument);
         return rest != NULL && rest[0] == '\0';
-    }
-    if (strcmp(code, "CL") == 0) {
-        const char* rest = AfterProductFolder(scope, argument);
+    case LogCodeCL:
+        rest = AfterProductFolder(scope, argument);
         return rest != NULL && rest[0] == '\\' && IsPlainName(rest + 1) && EndsWithFolded(rest + 1, ".lnk");
-    }
-    if (strcmp(code, "PG") == 0)
+    case LogCodePG:
         return strcmp(argument, PRODUCT_NAME) == 0;
-    if (strcmp(code, "RK") == 0)
+    case LogCodeRK:
         return argument[0] != '\0' && strchr(argument, '\\') == NULL;
-    if (strcmp(code, "WC") == 0)
+    case LogCodeWC:
         return IsPlainName(argument);
-    if (strcmp(code, "IN") == 0)
+    case LogCodeIN:
         return IsIniRecordInScope(argument);
+    }
     return 1;
 }

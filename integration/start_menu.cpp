@@ -123,13 +123,17 @@ int InstallStartMenuEntries()
 {
     char program[PathCapacity];
     if (gSetup.platform == 1 || gSetup.platform == 2) {
+        // Both shortcuts go into the product's folder.
+        char link[sizeof PRODUCT_NAME "\\" UNINSTALL_LINK_NAME];
         if (!CreateStartMenuFolder(PRODUCT_NAME))
             return 0;
         TargetProgram(program, sizeof program, GAME_PROGRAM);
-        if (!CreateShortcut(PRODUCT_NAME "\\" PRODUCT_NAME, program))
+        JoinPath(link, sizeof link, PRODUCT_NAME, PRODUCT_NAME);
+        if (!CreateShortcut(link, program))
             return 0;
         TargetProgram(program, sizeof program, UNINSTALL_PROGRAM);
-        return CreateShortcut(PRODUCT_NAME "\\" UNINSTALL_LINK_NAME, program);
+        JoinPath(link, sizeof link, PRODUCT_NAME, UNINSTALL_LINK_NAME);
+        return CreateShortcut(link, program);
     }
 
     // A group left by an earlier installation goes first, so that the new

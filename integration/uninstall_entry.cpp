@@ -8,7 +8,7 @@
 
 #include <string.h>
 
-static const char ParentKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+const char CurrentVersionKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 
 enum { EntryKeyCapacity = 300 };
 
@@ -39,7 +39,7 @@ static int OpenEntryKey(const char* keyName, char* entry, HKEY* parent, HKEY* ke
 {
     if (!EntryKeyName(entry, EntryKeyCapacity, keyName))
         return 0;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ParentKey, 0, KEY_READ | KEY_WRITE, parent) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, CurrentVersionKey, 0, KEY_READ | KEY_WRITE, parent) != ERROR_SUCCESS)
         return 0;
     if (CreateEntryKey(*parent, entry, key, disposition) != ERROR_SUCCESS) {
         RegCloseKey(*parent);
@@ -109,8 +109,8 @@ int UninstallEntryNames(const char* keyName, const char* folder, const char* pro
     char entry[EntryKeyCapacity];
     if (!EntryKeyName(entry, sizeof entry, keyName))
         return 0;
-    char keyPath[EntryKeyCapacity + sizeof ParentKey];
-    CopyText(keyPath, sizeof keyPath, ParentKey);
+    char keyPath[EntryKeyCapacity + sizeof CurrentVersionKey];
+    CopyText(keyPath, sizeof keyPath, CurrentVersionKey);
     AppendText(keyPath, sizeof keyPath, "\\");
     AppendText(keyPath, sizeof keyPath, entry);
     HKEY key;

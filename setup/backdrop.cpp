@@ -5,14 +5,16 @@
 #include "resources/resource_ids.h"
 #include "setup/driver.h"
 #include "setup/setup_state.h"
+#include "support/product_names.h"
 
-// The product name in two lines, moved right and down by offset pixels.
+// The product name in two lines, "Kovra" and "Rendo Cup", moved right and
+// down by offset pixels.
 static void DrawProductName(HDC dc, COLORREF colour, int offset)
 {
     SetTextColor(dc, colour);
     SetBkMode(dc, TRANSPARENT);
-    TextOutA(dc, 20 + offset, 20 + offset, "Kovra", 5);
-    TextOutA(dc, 20 + offset, 70 + offset, "Rendo Cup", 9);
+    TextOutA(dc, 20 + offset, 20 + offset, PRODUCT_NAME, 5);
+    TextOutA(dc, 20 + offset, 70 + offset, PRODUCT_NAME + 6, sizeof PRODUCT_NAME - 7);
 }
 
 static void PaintBackdrop(HWND window)

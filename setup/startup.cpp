@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include "integration/integration.h"
 #include "resources/resource_ids.h"
 #include "setup/driver.h"
 #include "setup/setup_state.h"
@@ -9,7 +10,6 @@
 #include "support/bounded.h"
 #include "support/product_names.h"
 
-static const char ProgramFilesKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 // Where ProgramFilesDir cannot be read the user still gets a usable default.
 static const char FallbackProgramFiles[] = "C:\\Programme";
 
@@ -52,7 +52,8 @@ void BuildDefaultTarget(const char* value, DWORD valueSize, char* target, size_t
         AppendText(folder, sizeof folder, "\\");
     }
     CopyText(target, capacity, folder);
-    AppendText(target, capacity, PRODUCT_NAME "\\");
+    AppendText(target, capacity, PRODUCT_NAME);
+    AppendText(target, capacity, "\\");
 }
 
 int RunStartupChecks()
@@ -94,7 +95,7 @@ int RunStartupChecks()
     gSetup.page = PageWelcome;
 
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ProgramFilesKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, CurrentVersionKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
         gSetup.abortCode = AbortNoProgramFilesKey;
         return 0;
     }

@@ -4,7 +4,7 @@ build=${1:-build}
 exe=$build/win32/setup_nopayload.exe
 if [ -f "$exe" ]; then
     size=$(stat -c %s "$exe")
-    echo "figure: setup.exe without payload: $size bytes ($((size / 1024)) KB; installer stub peer about 34 KB, aim 40 KB or less)"
+    echo "figure: setup.exe without payload: $size bytes ($((size / 1024)) KB; the peer installer stub: about 34 KB, 34,816 bytes; aim below it)"
     # Each section of the stub takes whole 512-byte units of the file.
     echo "figure: its sections: $(i686-w64-mingw32-size -A "$exe" |
         awk '$1 ~ /^\./ && $2 > 0 { printf "%s %d, ", $1, $2 }' | sed 's/, $//')"
