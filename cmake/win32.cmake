@@ -17,7 +17,8 @@ if(NOT CMAKE_SIZEOF_VOID_P EQUAL 8)
     list(APPEND KOVRA_WIN_FLAGS -mpreferred-stack-boundary=2)
 endif()
 # Link-time optimisation takes about a tenth off setup.exe's code. The objects
-# keep their plain code as well, for the test programs, which link without it.
+# keep their plain code as well: for the test programs, which link without
+# it, and for the plain archiver's symbol index, which the linker goes by.
 set(KOVRA_LTO_FLAGS -flto -ffat-lto-objects)
 add_compile_definitions(WINVER=0x0400 _WIN32_WINNT=0x0400 _WIN32_IE=0x0300 STRICT)
 
@@ -34,7 +35,9 @@ file(WRITE ${CMAKE_BINARY_DIR}/payload.rc.in "144 TEMPLATE \"@KOVRA_PAYLOAD_PATH
 configure_file(${CMAKE_BINARY_DIR}/payload.rc.in ${CMAKE_BINARY_DIR}/payload.rc @ONLY)
 set_source_files_properties(${CMAKE_BINARY_DIR}/payload.rc PROPERTIES OBJECT_DEPENDS ${KOVRA_PAYLOAD})
 
-set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/setup.rc PROPERTIES OBJECT_DEPENDS "${KOVRA_RESOURCE_FILES}")
+# Both programs' resources pull in the manifest and the icon.
+set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/setup.rc ${CMAKE_SOURCE_DIR}/uninstall/uninstall.rc
+    PROPERTIES OBJECT_DEPENDS "${KOVRA_RESOURCE_FILES}")
 
 # The setup starts in its own WinMainCRTStartup (setup/main.cpp) and links no
 # C runtime at all (-nostdlib: a stray runtime call fails the link instead of
