@@ -15,7 +15,6 @@ namespace {
 
 const char Root[] = "C:\\kovra-un";
 const char Target[] = "C:\\kovra-un\\Spiele\\Kovra Rendo Cup";  // two levels new, one there
-const char UninstallList[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const char Caption[] = "Entferne Kovra Rendo Cup";
 const char Question[] =
     "Wollen Sie Kovra Rendo Cup und alle zugeh\xF6rigen Dateien von Ihrem Computer entfernen?";
@@ -32,19 +31,6 @@ std::string BuildFile(const char* name)
     GetModuleFileNameA(NULL, path, sizeof path);
     *strrchr(path, '\\') = '\0';
     return std::string(path) + "\\" + name;
-}
-
-std::vector<std::string> UninstallKeys()
-{
-    std::vector<std::string> names;
-    HKEY list;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallList, 0, KEY_READ, &list) != ERROR_SUCCESS)
-        return names;
-    char name[256];
-    for (DWORD i = 0; RegEnumKeyA(list, i, name, sizeof name) == ERROR_SUCCESS; ++i)
-        names.push_back(name);
-    RegCloseKey(list);
-    return names;
 }
 
 // A group exists while the last command about it was not DeleteGroup.
@@ -73,7 +59,7 @@ void PrintTo(const Machine& m, std::ostream* os)
 
 Machine Snapshot(const fx::ProgmanServer* progman)
 {
-    return { fx::ListTree(Root), fx::ListTree(fx::ProgramsFolder()), UninstallKeys(), GroupPresent(progman) };
+    return { fx::ListTree(Root), fx::ListTree(fx::ProgramsFolder()), fx::UninstallKeys(), GroupPresent(progman) };
 }
 
 // The copy runs on for a moment after the first process has ended.
@@ -190,7 +176,7 @@ protected:
         fx::WriteWhole(std::string(Root) + "\\notizen.txt", "mine");
         // "Nein" leaves the game installed: each case starts without it.
         fx::RemoveTree(fx::ProgramsFolder() + "\\Kovra Rendo Cup");
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(UninstallList) + "\\ZKKovraRendoCup_V1").c_str());
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(fx::UninstallList) + "\\ZKKovraRendoCup_V1").c_str());
     }
     void TearDown() override { SetVersion(NULL); }
     // Wine's Windows version for every program that has none of its own.
@@ -222,7 +208,7 @@ TEST_P(Uninstall, RemovesWhatSetupMade)
         fx::WriteWhole(std::string(Root) + "\\victim.txt", "keep");
         CreateDirectoryA((std::string(Root) + "\\victimdir").c_str(), NULL);
         HKEY other;
-        RegCreateKeyA(HKEY_LOCAL_MACHINE, (std::string(UninstallList) + "\\OtherApp").c_str(), &other);
+        RegCreateKeyA(HKEY_LOCAL_MACHINE, (std::string(fx::UninstallList) + "\\OtherApp").c_str(), &other);
         RegSetValueExA(other, "UninstallString", 0, REG_SZ, (const BYTE*)"C:\\Other\\uninst.exe", 20);
         RegCloseKey(other);
     }
@@ -269,7 +255,7 @@ TEST_P(Uninstall, RemovesWhatSetupMade)
                                                  << " instead of " << ::testing::PrintToString(before);
     EXPECT_TRUE(CopiesMarkedForDeletion());
     if (c.hostile)
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(UninstallList) + "\\OtherApp").c_str());
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(fx::UninstallList) + "\\OtherApp").c_str());
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Uninstall, ::testing::ValuesIn(Cases),

@@ -14,7 +14,6 @@
 namespace {
 
 const char kTarget[] = "T:\\Spiele\\Kovra\\Rendo Cup\\";
-const char kUninstall[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 fx::Bytes Payload(const std::vector<fx::Entry>& entries)
 {
@@ -28,20 +27,6 @@ std::vector<fx::Entry> GameFiles()
              { "sound\\intro.wav", fx::Filler(15000, 5) }, { "uninst.exe", fx::Filler(6000, 6) } };
 }
 
-std::vector<std::string> UninstallKeys()
-{
-    std::vector<std::string> names;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstall, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return names;
-    char name[256];
-    for (DWORD i = 0; RegEnumKeyA(key, i, name, sizeof name) == ERROR_SUCCESS; ++i)
-        names.push_back(name);
-    RegCloseKey(key);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 struct Machine {
     std::vector<std::string> drive;
     std::vector<std::string> startMenu;
@@ -50,7 +35,7 @@ struct Machine {
 
 Machine Snapshot()
 {
-    return { fx::ListTree("T:"), fx::ListTree(fx::ProgramsFolder()), UninstallKeys() };
+    return { fx::ListTree("T:"), fx::ListTree(fx::ProgramsFolder()), fx::UninstallKeys() };
 }
 
 void ExpectSame(const Machine& before, const Machine& after)
@@ -90,7 +75,7 @@ protected:
         fx::CloseAll();
         SetCurrentDirectoryA("C:\\");
         fx::RemoveTree("T:\\Spiele");
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(kUninstall) + "\\ZKKovraRendoCup_V1").c_str());
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(fx::UninstallList) + "\\ZKKovraRendoCup_V1").c_str());
     }
     void Start(HMODULE payload)
     {
@@ -146,7 +131,7 @@ TEST_F(Run, ACompleteRunLeavesTheGameRegisteredAndAnAbortAfterItUndoesAll)
     ASSERT_EQ(AbortNone, gSetup.abortCode);
     EXPECT_TRUE(fx::Exists(std::string(kTarget) + "sound\\intro.wav"));
     EXPECT_TRUE(fx::Exists(fx::ProgramsFolder() + "\\Kovra Rendo Cup\\Entferne Kovra Rendo Cup.lnk"));
-    EXPECT_NE(before.uninstall, UninstallKeys());
+    EXPECT_NE(before.uninstall, fx::UninstallKeys());
     gSetup.abortCode = AbortUser;
     EndAndRollBack();
     ExpectSame(before, Snapshot());

@@ -12,6 +12,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -144,6 +145,23 @@ inline std::string ProgramsFolder()
         RegCloseKey(key);
     }
     return value;
+}
+
+const char UninstallList[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+// The keys below Uninstall, sorted: part of a before-and-after snapshot.
+inline std::vector<std::string> UninstallKeys()
+{
+    std::vector<std::string> names;
+    HKEY list;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallList, 0, KEY_READ, &list) != ERROR_SUCCESS)
+        return names;
+    char name[256];
+    for (DWORD i = 0; RegEnumKeyA(list, i, name, sizeof name) == ERROR_SUCCESS; ++i)
+        names.push_back(name);
+    RegCloseKey(list);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 // Keeps the "Programs" value as it was before a test that changes it.

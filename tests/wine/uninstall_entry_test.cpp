@@ -9,7 +9,6 @@ using namespace fx;
 
 namespace {
 
-const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const char kEntry[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZKKovraRendoCup_V1";
 
 struct Value {
@@ -178,7 +177,7 @@ TEST_F(Uninstall, RemovingLeavesNoKeyWhetherOrNotOneWasThere)
     EXPECT_FALSE(KeyExists(kEntry));
     EXPECT_EQ(1, RemoveUninstallEntry("ZKKovraRendoCup_V1"));
     EXPECT_FALSE(KeyExists(kEntry));
-    EXPECT_TRUE(KeyExists(kUninstallKey));
+    EXPECT_TRUE(KeyExists(fx::UninstallList));
 }
 
 TEST_F(Uninstall, AKeyNameThatIsNotOneKeyBelowUninstallIsRefused)
@@ -186,20 +185,20 @@ TEST_F(Uninstall, AKeyNameThatIsNotOneKeyBelowUninstallIsRefused)
     // Names come back from the log. An empty one would address the Uninstall
     // key itself; one with a backslash would leave its parent key behind.
     HKEY key;
-    std::string probe = std::string(kUninstallKey) + "\\KovraProbe";
+    std::string probe = std::string(fx::UninstallList) + "\\KovraProbe";
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, probe.c_str(), &key));
     RegCloseKey(key);
     EXPECT_EQ(0, RemoveUninstallEntry(""));
     EXPECT_EQ(0, RemoveUninstallEntry("KovraOuter\\Inner"));
     EXPECT_EQ(0, RemoveUninstallEntry("\\"));
     EXPECT_TRUE(KeyExists(probe.c_str()));
-    EXPECT_FALSE(KeyExists((std::string(kUninstallKey) + "\\KovraOuter").c_str()));
+    EXPECT_FALSE(KeyExists((std::string(fx::UninstallList) + "\\KovraOuter").c_str()));
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, probe.c_str());
 
     gSetup.platform = 2;
     strcpy(gSetup.targetPath, "C:\\Spiele\\");
     EXPECT_EQ(0, RegisterUninstall("KovraOuter\\Inner", "x", "uninst.exe"));
-    EXPECT_FALSE(KeyExists((std::string(kUninstallKey) + "\\KovraOuter").c_str()));
+    EXPECT_FALSE(KeyExists((std::string(fx::UninstallList) + "\\KovraOuter").c_str()));
     EXPECT_EQ("", Log());
 }
 
