@@ -43,7 +43,7 @@ inline bool WaitEnabled(HWND page, int id, DWORD timeoutMs = 5000)
 {
     DWORD start = GetTickCount();
     while (!fx::Enabled(page, id)) {
-        if (GetTickCount() - start > timeoutMs)
+        if (GetTickCount() - start > fx::Patience(timeoutMs))
             return false;
         Sleep(10);
     }
@@ -98,9 +98,9 @@ inline InstallRun Install(const char* exe, const std::string& target, int killAt
     HWND labelControl = GetDlgItem(page, IDC_PROGRESS_LABEL);
     double lastLook = MsSince(start);
     // A timeline takes five seconds; a page still up after a minute has hung.
-    while (IsWindow(page) && IsWindowVisible(page) && MsSince(start) < 60000) {
+    while (IsWindow(page) && IsWindowVisible(page) && MsSince(start) < fx::Patience(60000)) {
         DWORD_PTR answer = 0;
-        if (!SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer))
+        if (!SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, fx::Patience(5000), &answer))
             break;
         int position = (int)answer;
         std::string label = fx::WindowText(labelControl);

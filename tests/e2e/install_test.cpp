@@ -110,6 +110,10 @@ std::vector<std::string> LogLines(const Bytes& log)
 // allowedMisses: values a busy watcher may miss; never one out of order.
 ::testing::AssertionResult CountsOneByOne(const e2e::InstallRun& run, int allowedMisses = 10)
 {
+    // Emulated, the watcher sleeps through whole ticks; the order still holds.
+    bool emulated = fx::Patience(1) > 1;
+    if (emulated)
+        allowedMisses = 100;
     int skipped = 0;
     ::testing::AssertionResult bar = CountsOneByOne(run.positions, 0, &skipped, allowedMisses);
     if (!bar)
@@ -125,8 +129,8 @@ std::vector<std::string> LogLines(const Bytes& log)
     if (!text)
         return ::testing::AssertionFailure() << "label " << text.message();
     if (skipped)
-        printf("watcher missed %d values on a busy machine (longest own pause %.0f ms)\n", skipped,
-               run.longestLookGapMs);
+        printf("watcher missed %d values on a busy machine (longest own pause %.0f ms)%s\n", skipped,
+               run.longestLookGapMs, emulated ? ", allowed on an emulated machine" : "");
     return ::testing::AssertionSuccess();
 }
 

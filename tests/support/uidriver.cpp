@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <algorithm>
@@ -9,6 +10,19 @@
 #include "tests/file_bytes.h"
 
 namespace fx {
+
+DWORD Patience(DWORD ms)
+{
+    static int scale = 0;
+    if (!scale) {
+        char text[16];
+        DWORD length = GetEnvironmentVariableA("KOVRA_TIME_SCALE", text, sizeof text);
+        scale = length > 0 && length < sizeof text ? atoi(text) : 1;
+        if (scale < 1)
+            scale = 1;
+    }
+    return ms == INFINITE ? ms : ms * (DWORD)scale;
+}
 
 bool Launch(const char* exe, App* app, const char* workDir, const char* arguments)
 {
@@ -22,7 +36,7 @@ bool Launch(const char* exe, App* app, const char* workDir, const char* argument
     app->running = CreateProcessA(exe, &commandLine[0], NULL, NULL, FALSE, 0, NULL, workDir,
                                   &startup, &app->info) != 0;
     if (app->running)
-        WaitForInputIdle(app->info.hProcess, 5000);
+        WaitForInputIdle(app->info.hProcess, Patience(5000));
     return app->running;
 }
 
@@ -30,7 +44,7 @@ int WaitExit(App* app, DWORD timeoutMs)
 {
     if (!app->running)
         return -1;
-    if (WaitForSingleObject(app->info.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(app->info.hProcess, Patience(timeoutMs)) != WAIT_OBJECT_0) {
         Kill(app);
         return -1;
     }
@@ -94,7 +108,7 @@ static HWND Find(DWORD pid, const int* ids, bool wantCaption, DWORD timeoutMs)
         EnumWindows(MatchWindow, (LPARAM)&search);
         if (search.found)
             return search.found;
-        if (GetTickCount() - start > timeoutMs)
+        if (GetTickCount() - start > Patience(timeoutMs))
             return NULL;
         Sleep(10);
     }
@@ -106,7 +120,7 @@ static HWND Settled(HWND window)
 {
     DWORD_PTR result;
     if (window)
-        SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
+        SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, Patience(5000), &result);
     return window;
 }
 
@@ -119,7 +133,7 @@ bool WaitGone(HWND page, DWORD timeoutMs)
 {
     DWORD start = GetTickCount();
     while (IsWindow(page) && IsWindowVisible(page)) {
-        if (GetTickCount() - start > timeoutMs)
+        if (GetTickCount() - start > Patience(timeoutMs))
             return false;
         Sleep(10);
     }

@@ -19,6 +19,10 @@ struct App {
     bool running;
 };
 
+// Every wait below is timeoutMs times KOVRA_TIME_SCALE (default 1): an
+// emulated machine runs programs several times slower than a real one.
+DWORD Patience(DWORD ms);
+
 // Starts exe (a Windows path) with workDir as its current folder (NULL:
 // inherit) and arguments after its quoted name (NULL: none).
 bool Launch(const char* exe, App* app, const char* workDir = NULL, const char* arguments = NULL);
