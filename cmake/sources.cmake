@@ -32,6 +32,7 @@ set(KOVRA_INTEGRATION_SOURCES
 set(KOVRA_SUPPORT_SOURCES
     support/bounded.cpp
     support/file_object.cpp
+    support/product_lock.cpp
     support/rank_table.cpp
     support/stream.cpp)
 # The memory and string routines of the Windows programs, which link no C

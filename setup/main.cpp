@@ -5,11 +5,20 @@
 #include "setup/driver.h"
 #include "setup/setup_state.h"
 #include "setup/system_dlls.h"
+#include "support/product_lock.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int)
 {
     if (previous)
         return 0;
+    // A second start (a double click taken twice) shows the running setup
+    // instead; an uninstaller at work keeps the setup out as well.
+    if (!ProductLockTake()) {
+        HWND running = FindWindowA(SETUP_CLASS, SETUP_TITLE);
+        if (running)
+            SetForegroundWindow(GetLastActivePopup(running));
+        return 0;
+    }
 
     WNDCLASSA windowClass;
     ZeroMemory(&windowClass, sizeof windowClass);

@@ -3,6 +3,7 @@
 #include "uninstall/uninstall.h"
 
 #include "support/bounded.h"
+#include "support/product_lock.h"
 #include "support/product_names.h"
 
 // CP1252 bytes, whatever the editor.
@@ -125,5 +126,14 @@ extern "C" void __cdecl WinMainCRTStartup()
         ExitProcess(UninstallStopped);
     const char* arguments = Arguments(self);
     const char* copy = CopyArguments(arguments);
-    ExitProcess(copy ? (UINT)RunAsCopy(copy) : (UINT)Uninstall(self, IsSilent(arguments)));
+    // The copy goes on with its starter's removal, under its starter's lock;
+    // any other start waits for no one and changes nothing while a setup or
+    // another removal runs.
+    if (copy) {
+        ProductLockJoin();
+        ExitProcess((UINT)RunAsCopy(copy));
+    }
+    if (!ProductLockTake())
+        ExitProcess(UninstallUnchanged);
+    ExitProcess((UINT)Uninstall(self, IsSilent(arguments)));
 }

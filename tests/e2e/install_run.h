@@ -53,9 +53,11 @@ inline bool WaitEnabled(HWND page, int id, DWORD timeoutMs = 5000)
 // Runs exe through the wizard into target (a folder path as typed). With
 // killAt, the program is killed once the bar has reached it, as a power cut
 // would end it, and the run ends there. whileClosing runs while the closing
-// box stands open, before it is answered.
+// box stands open, before it is answered; whileOnTarget while the target
+// folder page stands, before anything is typed.
 inline InstallRun Install(const char* exe, const std::string& target, int killAt = 0,
-                          void (*whileClosing)(const std::string& target) = NULL)
+                          void (*whileClosing)(const std::string& target) = NULL,
+                          void (*whileOnTarget)(const char* exe) = NULL)
 {
     static const int welcomeIds[] = { IDC_WELCOME_TEXT, 0 };
     static const int targetIds[] = { IDC_TARGET_EDIT, IDC_BROWSE, 0 };
@@ -71,6 +73,8 @@ inline InstallRun Install(const char* exe, const std::string& target, int killAt
         fx::Click(page, IDC_NEXT);
         page = fx::WaitPage(app, targetIds);
     }
+    if (page && whileOnTarget)
+        whileOnTarget(exe);
     if (page) {
         fx::SetText(page, IDC_TARGET_EDIT, target.c_str());
         if (WaitEnabled(page, IDC_NEXT))

@@ -297,6 +297,28 @@ TEST_F(Install, LinesAddedWhileTheClosingBoxIsOpenTouchNothingElse)
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, other.c_str());
 }
 
+// A double click taken twice: the second setup ends while the first shows
+// its target folder page, which then installs as if it were alone.
+void StartASecondSetup(const char* exe)
+{
+    fx::App second;
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
+    ASSERT_TRUE(fx::Launch(exe, &second));
+    EXPECT_EQ(0, fx::WaitExit(&second, 10000));
+    printf("the second setup ended after %.0f ms\n", e2e::MsSince(start));
+    EXPECT_EQ(NULL, FindWindowExA(NULL, FindWindowA("SETCLASS", "Vantorell Setup"), "SETCLASS", NULL));
+}
+
+TEST_F(Install, ASecondSetupEndsAndTheFirstInstalls)
+{
+    std::string exe = SetupCarrying(fx::Szdd(fx::Archive(SmallGame())));
+    e2e::InstallRun run = e2e::Install(exe.c_str(), "C:\\kovra-e2e\\game", 0, NULL, StartASecondSetup);
+    EXPECT_EQ("Installation erfolgreich.", run.closingText);
+    EXPECT_EQ(1, run.exitCode);
+    EXPECT_EQ(ExpectedTree(SmallGame()), fx::Tree("C:\\kovra-e2e\\game\\"));
+}
+
 TEST_F(Install, ADiskThatFillsUpLeavesNothingBehind)
 {
     // Drive K: is a 10 MB tmpfs (install_test.hook.sh). An 8 MB archive of

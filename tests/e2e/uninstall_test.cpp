@@ -125,7 +125,8 @@ bool CopiesMarkedForDeletion()
     return copies > 0;
 }
 
-enum Start { ViaUninstallList, ViaItem, Silent };
+// SilentBesideSetup: /S while a setup stands on its first page.
+enum Start { ViaUninstallList, ViaItem, Silent, SilentBesideSetup };
 
 struct Case {
     const char* name;
@@ -146,6 +147,7 @@ const Case Cases[] = {
     { "UserFilesStay", NULL, ViaItem, IDYES, true, false, 2, FolderKept },
     { "Silent", NULL, Silent, 0, false, false, 0, NULL },
     { "HostileRecordsTouchNothing", NULL, Silent, 0, false, true, 0, NULL },
+    { "NotWhileASetupRuns", NULL, SilentBesideSetup, 0, false, false, 1, NULL },
 };
 
 class UninstallFixture : public ::testing::Test {
@@ -227,11 +229,16 @@ TEST_P(Uninstall, RemovesWhatSetupMade)
         fx::WriteWhole(game + "deinst.log", log);
     }
 
-    fx::App app;
+    fx::App app, setup;
+    static const int welcomeIds[] = { IDC_WELCOME_TEXT, 0 };
+    if (c.start == SilentBesideSetup) {
+        ASSERT_TRUE(fx::Launch(Setup, &setup));
+        ASSERT_TRUE(fx::WaitPage(setup, welcomeIds) != NULL);
+    }
     if (c.start == ViaUninstallList)
         ASSERT_TRUE(fx::Launch("C:\\windows\\system32\\uninstaller.exe", &app, NULL, "--remove ZKKovraRendoCup_V1"));
     else
-        ASSERT_TRUE(fx::Launch((game + "uninst.exe").c_str(), &app, game.c_str(), c.start == Silent ? "/s" : NULL));
+        ASSERT_TRUE(fx::Launch((game + "uninst.exe").c_str(), &app, game.c_str(), c.start != ViaItem ? "/s" : NULL));
     if (c.answer)
         EXPECT_EQ(Question, AnswerBox(Caption, c.answer));
     if (c.closing)
@@ -240,7 +247,9 @@ TEST_P(Uninstall, RemovesWhatSetupMade)
     if (c.exitCode >= 0)
         EXPECT_EQ(c.exitCode, code);
 
-    if (c.answer == IDNO) {
+    if (c.start == SilentBesideSetup)
+        fx::Kill(&setup);
+    if (c.answer == IDNO || c.start == SilentBesideSetup) {
         EXPECT_EQ(installed, Snapshot(progman.get()));
         return;
     }
