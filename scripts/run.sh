@@ -17,7 +17,7 @@ if [ "${1:-}" != --walk-only ]; then
     # 64-bit build under wine64 on this one.
     if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1 || [ "${KOVRA_VM32:-}" = 1 ]; then
         if [ "${KOVRA_VM32:-}" != 0 ]; then
-            echo "this machine runs no 32-bit programs: setup.exe walks through in the emulated machine" >&2
+            echo "the 32-bit setup.exe walks through in the emulated machine (scripts/vm32)" >&2
             mkdir -p "$build/run"
             cd "$build/run"
             exec bash "$root/scripts/vm32/run.sh" --timeout 1200 --share "$build" -- \
