@@ -8,6 +8,7 @@
 #include "setup/driver.h"
 #include "setup/setup_state.h"
 #include "support/product_names.h"
+#include "undo/log_replay.h"
 
 void RunPageLoop(HWND backdrop)
 {

@@ -10,7 +10,7 @@
 
 #include <windows.h>
 
-#include "integration/log_replay.h"
+#include "undo/log_replay.h"
 
 struct ResFileReader;
 struct Stream;

@@ -10,7 +10,7 @@
 
 #include <windows.h>
 
-#include "integration/log_replay.h"
+#include "undo/log_replay.h"
 #include "setup/setup_state.h"
 
 // The exit codes; the first process ends with the one the copy reports.

@@ -5,7 +5,7 @@
 // in the Windows folder, RK one key name, PG the product's group.
 // The first input byte picks the code, the rest is the argument.
 #include "integration/install_log.h"
-#include "integration/record_check.h"
+#include "undo/record_check.h"
 #include "support/product_names.h"
 #include "tests/fuzz/win_path.h"
 

@@ -1,6 +1,6 @@
 // Which log records the undo may act on: a table of the records setup
 // writes (accepted) beside the lines someone could add (refused).
-#include "integration/record_check.h"
+#include "undo/record_check.h"
 
 #include <gtest/gtest.h>
 

@@ -4,6 +4,7 @@
 
 #include "integration/integration.h"
 #include "setup/setup_state.h"
+#include "undo/log_replay.h"
 #include "tests/wine/engine_fixture.h"
 
 using namespace fx;

@@ -1,7 +1,7 @@
 // The record check. Every test here errs on the side of passing a record
 // over: a record refused by mistake leaves a file behind, a record trusted
 // by mistake deletes someone else's.
-#include "integration/record_check.h"
+#include "undo/record_check.h"
 
 #include <string.h>
 

@@ -36,4 +36,10 @@ int ResetScreenSaver();
 // refuses, or when the record does not name all three (nothing is written).
 int DeleteIniEntry(const char* argument);
 
+// Undoes an abandoned run: closes every stage, deletes the temporary files,
+// replays the log from its last line back (gSetup.rollback), then deletes
+// the log and the folder levels this run created. Returns 0 when it stopped
+// early (the log then stays).
+int RunRollback();
+
 #endif

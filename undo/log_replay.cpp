@@ -8,8 +8,8 @@
 #include <string.h>
 
 #include "integration/integration.h"
-#include "integration/log_replay.h"
-#include "integration/record_check.h"
+#include "undo/log_replay.h"
+#include "undo/record_check.h"
 #include "support/bounded.h"
 #include "support/product_names.h"
 #include "support/global_memory.h"

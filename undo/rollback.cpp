@@ -7,7 +7,7 @@
 #include "engine/stages.h"
 #include "integration/install_log.h"
 #include "integration/integration.h"
-#include "integration/log_replay.h"
+#include "undo/log_replay.h"
 #include "setup/setup_state.h"
 
 int RunRollback()
