@@ -30,6 +30,7 @@ set(KOVRA_INTEGRATION_SOURCES
 # shared by setup.exe and uninst.exe.
 set(KOVRA_UNDO_SOURCES
     undo/log_replay.cpp
+    undo/plain_path.cpp
     undo/record_check.cpp
     undo/rollback.cpp)
 set(KOVRA_SUPPORT_SOURCES

@@ -2,7 +2,10 @@
 //
 // Each operation returns 1 on success and 0 on failure. The install stages
 // (InstallStartMenuEntries at step 98, RegisterUninstall at step 99) set no
-// abort code: the timeline goes on whatever they return.
+// abort code for what the shell refuses: the timeline goes on whatever they
+// return. A record that the log does not take is another matter: a change
+// the log does not name could never be undone, so it ends the run
+// (AbortLogWrite).
 #ifndef KOVRA_INTEGRATION_H
 #define KOVRA_INTEGRATION_H
 
