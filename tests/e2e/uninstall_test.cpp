@@ -339,6 +339,13 @@ TEST_F(UninstallFixture, AKilledInstallIsUndoneAndTheFolderTakenAgain)
     EXPECT_TRUE(Becomes(before, NULL)) << ::testing::PrintToString(Snapshot(NULL));
     double gone = e2e::MsSince(start);
 
+    // Killed once the Start-menu entries are made: the log names them too.
+    ASSERT_TRUE(e2e::Install(demo.c_str(), Target, 99).reachedProgress);
+    ASSERT_TRUE(fx::Exists(fx::ProgramsFolder() + "\\Kovra Rendo Cup\\Entferne Kovra Rendo Cup.lnk"));
+    ASSERT_TRUE(fx::Launch((game + "uninst.exe").c_str(), &app, NULL, "/S"));
+    EXPECT_EQ(0, fx::WaitExit(&app, 30000));
+    EXPECT_TRUE(Becomes(before, NULL)) << ::testing::PrintToString(Snapshot(NULL));
+
     ASSERT_EQ("Installation erfolgreich.", e2e::Install(demo.c_str(), Target).closingText);
     QueryPerformanceCounter(&start);
     ASSERT_TRUE(fx::Launch((game + "uninst.exe").c_str(), &app, NULL, "/S"));
