@@ -70,7 +70,7 @@ static void TakeLevels(LogReplay* replay, const char* argument)
     // The target folder itself, created or not, leads the file records.
     CopyText(level, sizeof level, replay->targetPath);
     level[strlen(level) - 1] = '\0';
-    if (replay->linkedLevel < 0 && IsLink(level))
+    if (replay->linkedLevel < 0 && strlen(level) > 2 && IsLink(level))
         replay->linkedLevel = kept;
 }
 

@@ -101,23 +101,23 @@ int PathPlainBelow(const char* base, const char* rest)
 
 int DeleteOwnFile(const char* path)
 {
+    // DeleteFileA takes a file link itself and refuses any folder: the usual
+    // case costs one call.
+    if (DeleteFileA(path))
+        return 1;
     DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return 1;
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-        // DeleteFileA takes a file link itself, RemoveDirectoryA a folder link.
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        // A folder link goes as the link; a plain folder is no file of ours.
+        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
             RemoveDirectoryA(path);
-        else
-            DeleteFileA(path);
         return 1;
     }
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        return 1;
-    if (DeleteFileA(path))
-        return 1;
-    // A game file marked read-only since is still the game's.
-    if ((attributes & FILE_ATTRIBUTE_READONLY) && SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY)) {
+    // A game file marked read-only since is still the game's; the
+    // attributes of what a link points to are left alone.
+    if ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_REPARSE_POINT)) == FILE_ATTRIBUTE_READONLY &&
+        SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY)) {
         if (DeleteFileA(path))
             return 1;
         SetFileAttributesA(path, attributes);

@@ -59,12 +59,15 @@ static int CreateCopyFolder(char* folder, size_t capacity)
     if (length == 0 || length >= sizeof temp)
         return 0;
     SECURITY_ATTRIBUTES security = { sizeof security, NULL, FALSE };
-    IsAdminCall isAdmin = (IsAdminCall)SystemFunction("shell32.dll", "IsUserAnAdmin");
-    DescriptorCall descriptor =
-        (DescriptorCall)SystemFunction("advapi32.dll", "ConvertStringSecurityDescriptorToSecurityDescriptorA");
-    if (!(GetVersion() & 0x80000000) && isAdmin && descriptor && isAdmin() &&
-        !descriptor("D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)", 1, &security.lpSecurityDescriptor, NULL))
-        return 0;
+    if (!(GetVersion() & 0x80000000)) {
+        // Windows 2000 on; NT 4 has neither call and gets a plain folder.
+        IsAdminCall isAdmin = (IsAdminCall)SystemFunction("shell32.dll", "IsUserAnAdmin");
+        DescriptorCall descriptor =
+            (DescriptorCall)SystemFunction("advapi32.dll", "ConvertStringSecurityDescriptorToSecurityDescriptorA");
+        if (isAdmin && descriptor && isAdmin() &&
+            !descriptor("D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)", 1, &security.lpSecurityDescriptor, NULL))
+            return 0;
+    }
     int created = 0;
     for (int tries = 0; tries < 8 && !created; ++tries) {
         // Eight and three characters, which Windows 9x keeps as they are.
