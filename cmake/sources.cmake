@@ -23,12 +23,16 @@ set(KOVRA_ENGINE_SOURCES
     engine/timeline.cpp)
 set(KOVRA_INTEGRATION_SOURCES
     integration/install_log.cpp
-    integration/log_replay.cpp
     integration/progman.cpp
-    integration/record_check.cpp
-    integration/rollback.cpp
     integration/start_menu.cpp
     integration/uninstall_entry.cpp)
+# The undo of an install log: the record check, the replay and the rollback,
+# shared by setup.exe and uninst.exe.
+set(KOVRA_UNDO_SOURCES
+    undo/log_replay.cpp
+    undo/plain_path.cpp
+    undo/record_check.cpp
+    undo/rollback.cpp)
 set(KOVRA_SUPPORT_SOURCES
     support/bounded.cpp
     support/file_object.cpp
@@ -55,10 +59,10 @@ set(KOVRA_PORTABLE_SOURCES
     engine/entry_name.cpp
     engine/resfile.cpp
     integration/install_log.cpp
-    integration/record_check.cpp
     support/bounded.cpp
     support/rank_table.cpp
-    support/stream.cpp)
+    support/stream.cpp
+    undo/record_check.cpp)
 
 # The tools' formats (archive writer, SZDD compressor and reader): plain C++
 # that both trees build, the Windows one for the Wine tests' payloads.
@@ -122,7 +126,7 @@ set(KOVRA_TEST_SUPPORT_SOURCES
 
 # Absolute paths, so that lists work from any folder's CMakeLists.txt.
 foreach(list KOVRA_SETUP_SOURCES KOVRA_PAGES_SOURCES KOVRA_ENGINE_SOURCES KOVRA_INTEGRATION_SOURCES
-        KOVRA_SUPPORT_SOURCES KOVRA_PROGRAM_SOURCES KOVRA_UNINSTALL_SOURCES KOVRA_RESOURCE_FILES
+        KOVRA_UNDO_SOURCES KOVRA_SUPPORT_SOURCES KOVRA_PROGRAM_SOURCES KOVRA_UNINSTALL_SOURCES KOVRA_RESOURCE_FILES
         KOVRA_PORTABLE_SOURCES KOVRA_TOOLS_FORMAT_SOURCES
         KOVRA_TOOLS_HOST_SOURCES KOVRA_HOST_TESTS KOVRA_WINE_TESTS KOVRA_E2E_TESTS
         KOVRA_TEST_PAYLOAD_SOURCES KOVRA_TEST_SUPPORT_SOURCES)
@@ -131,4 +135,4 @@ endforeach()
 # Folders in name order, as the link has always taken them: the same order
 # gives the same setup.exe.
 set(KOVRA_CORE_SOURCES ${KOVRA_ENGINE_SOURCES} ${KOVRA_INTEGRATION_SOURCES} ${KOVRA_PAGES_SOURCES}
-    ${KOVRA_SETUP_SOURCES} ${KOVRA_SUPPORT_SOURCES})
+    ${KOVRA_SETUP_SOURCES} ${KOVRA_SUPPORT_SOURCES} ${KOVRA_UNDO_SOURCES})

@@ -92,8 +92,8 @@ static int OpenEntry(Stream* archive)
         if (!extraction.entryFile)
             return FailExtraction(AbortFileCreate);
     }
-    LogRecord("NC", extraction.entryName);
-    LogFlush();
+    if (!LogRecord("NC", extraction.entryName))
+        return FailExtraction(AbortFileCreate);
     return 1;
 }
 
@@ -210,7 +210,8 @@ int CreateFileFolders(const char* path)
         if (++walked == wanted)
             break;
     }
-    if (deepest[0] != '\0')
-        LogRecord("SD", deepest);
+    // A folder made but not recorded could never be removed again.
+    if (deepest[0] != '\0' && !LogRecord("SD", deepest))
+        failed = 1;
     return !failed;
 }

@@ -68,9 +68,8 @@ int PrepareTarget()
 
     // The log is tried even after a failed walk, so that the levels created
     // so far are recorded for the rollback.
-    if (!LogCreate())
+    if (!LogCreate() || !LogWriteLevels(staging.levelCount, staging.createdLevels))
         return FailStage(CloseStaging, AbortLogCreate);
-    LogWriteLevels(staging.levelCount, staging.createdLevels);
 
     staging.resourceInfo = FindResourceA(gSetup.instance, MAKEINTRESOURCEA(IDR_PAYLOAD), PAYLOAD_TYPE);
     if (!staging.resourceInfo)
@@ -92,7 +91,6 @@ int PrepareTarget()
     if (!staging.stagedFile)
         return FailStage(CloseStaging, AbortStageCreate);
     staging.stagedPresent = 1;
-    LogFlush();
     return 1;
 }
 

@@ -25,42 +25,82 @@ int LogCreate()
     return 1;
 }
 
-void CloseLog()
+int CloseLog()
 {
+    int closed = 1;
     if (gSetup.log.logFile) {
-        StreamClose(gSetup.log.logFile);
+        closed = StreamClose(gSetup.log.logFile);
         gSetup.log.logFile = NULL;
     }
+    return closed;
 }
 
-void LogWriteLevels(int count, const int* flags)
+int LogKeep(const char* text, size_t size)
 {
-    Stream* file = gSetup.log.logFile;
-    if (!file)
-        return;
-    StreamWriteString(file, "ID ");
-    StreamWriteNumber(file, count);
-    for (int i = 0; i < count; ++i) {
-        StreamWriteString(file, " ");
-        StreamWriteNumber(file, flags[i]);
+    LogState& log = gSetup.log;
+    if (log.copySize + size + 1 > log.copyCapacity) {
+        // Doubling keeps 20,000 records to a few dozen moves.
+        size_t capacity = log.copyCapacity ? log.copyCapacity * 2 : 16384;
+        while (capacity < log.copySize + size + 1)
+            capacity *= 2;
+        HGLOBAL memory = log.copyMemory ? GlobalReAlloc(log.copyMemory, capacity, GMEM_MOVEABLE)
+                                        : GlobalAlloc(GMEM_FIXED, capacity);
+        if (!memory)
+            return 0;
+        log.copyMemory = memory;
+        log.copy = (char*)memory;
+        log.copyCapacity = capacity;
     }
-    StreamWriteString(file, "\n");
+    memcpy(log.copy + log.copySize, text, size);
+    log.copySize += size;
+    log.copy[log.copySize] = '\0';
+    return 1;
 }
 
-void LogRecord(const char* code, const char* argument)
+// One whole line: kept first, so that the rollback knows of a change even
+// when the disk refused its record, then written and flushed.
+static int LogLine(const char* line)
 {
     Stream* file = gSetup.log.logFile;
-    if (!file)
-        return;
-    StreamWriteString(file, code);
-    StreamWriteString(file, " ");
-    StreamWriteString(file, argument);
-    StreamWriteString(file, "\n");
+    size_t length = strlen(line);
+    if (!file || !LogKeep(line, length))
+        return 0;
+    int written = StreamWrite(file, line, length);
+    return StreamFlush(file) && written;
 }
 
-void LogFlush()
+int LogWriteLevels(int count, const int* flags)
 {
-    StreamFlush(gSetup.log.logFile);
+    // "ID 150" and 150 flags: far below the line bound.
+    char line[LogLineCapacity];
+    if (count < 0 || count > LogMaxLevels)
+        return 0;
+    CopyText(line, sizeof line, "ID ");
+    char number[12];
+    wsprintfA(number, "%d", count);
+    AppendText(line, sizeof line, number);
+    for (int i = 0; i < count; ++i)
+        AppendText(line, sizeof line, flags[i] ? " 1" : " 0");
+    AppendText(line, sizeof line, "\n");
+    return LogLine(line);
+}
+
+int LogOrAbort(const char* code, const char* argument)
+{
+    if (LogRecord(code, argument))
+        return 1;
+    gSetup.abortCode = AbortLogWrite;
+    return 0;
+}
+
+int LogRecord(const char* code, const char* argument)
+{
+    char line[LogLineCapacity];
+    // A cut line would name something else.
+    if (!CopyText(line, sizeof line, code) || !AppendText(line, sizeof line, " ") ||
+        !AppendText(line, sizeof line, argument) || !AppendText(line, sizeof line, "\n"))
+        return 0;
+    return LogLine(line);
 }
 #endif
 
@@ -190,30 +230,4 @@ int LogParseLevels(const char* argument, int* levelCount, int* flags, int flagCa
     }
     *levelCount = stored;
     return 1;
-}
-
-int LogParseIniFields(const char* argument, char* file, char* section, char* key, size_t capacity)
-{
-    char* fields[3] = { file, section, key };
-    int found = 0;
-    const char* start = NULL;
-    for (const char* p = argument; *p != '\0' && found < 3; ++p) {
-        if (*p == '[') {
-            start = p + 1;
-        } else if (*p == ']' && start) {
-            if (capacity > 0) {
-                size_t length = (size_t)(p - start);
-                if (length > capacity - 1)
-                    length = capacity - 1;
-                memcpy(fields[found], start, length);
-                fields[found][length] = '\0';
-            }
-            ++found;
-            start = NULL;
-        }
-    }
-    if (capacity > 0)
-        for (int i = found; i < 3; ++i)
-            fields[i][0] = '\0';
-    return found == 3;
 }

@@ -1,8 +1,9 @@
 // The install log (LOG_FILE_NAME): one CR LF line per change, undone backwards.
 //
 // Writing goes through gSetup.log.logFile (a text stream, so "\n" lands on disk
-// as CR LF; no other process can write to the file while it is open). Reading is pure text handling so that it also builds natively for
-// the host tests and the fuzzer. The uninstaller reads the same file, so the
+// as CR LF; no other process can write to the file while it is open), and
+// every line also into the run's own copy in memory. Reading is pure text
+// handling so that it also builds natively for the host tests and the fuzzer. The uninstaller reads the same file, so the
 // record formats are fixed: a two-letter code, a blank, the argument, "\n".
 #ifndef KOVRA_INSTALL_LOG_H
 #define KOVRA_INSTALL_LOG_H
@@ -22,19 +23,28 @@ enum {
 // as a text stream, emptying an older one. Returns 1 with the log open and
 // logOpened set, 0 when the file cannot be created (logOpened stays 0).
 int LogCreate();
-// Closes the log if it is open; the only code that closes it.
-void CloseLog();
+// Closes the log if it is open; the only code that closes it. 0 when a byte
+// written since the open did not reach the file.
+int CloseLog();
 
 // Writes the ID record: "ID <count>" then " <flag>" per level, then "\n".
-void LogWriteLevels(int count, const int* flags);
+// Same result as LogRecord.
+int LogWriteLevels(int count, const int* flags);
 
-// Appends "<code> <argument>\n" to the open log; nothing when no log is open.
-// The line stays in the stream's buffer until the next LogFlush or the close.
-void LogRecord(const char* code, const char* argument);
+// Appends "<code> <argument>\n" to the run's own copy of the log, then to
+// the open log, and puts it on disk before returning: a process killed
+// after any change leaves a log that names it. Returns 0 when the copy or
+// the file did not take the whole line (and when no log is open); the
+// caller's stage has then failed.
+int LogRecord(const char* code, const char* argument);
+// LogRecord for the stages without an abort code of their own (Start menu,
+// uninstall entry): sets AbortLogWrite when the line was not taken.
+int LogOrAbort(const char* code, const char* argument);
 
-// Puts what is buffered on disk: after staging has opened temp.un_ and after
-// every NC record. Failures are not reported.
-void LogFlush();
+// Adds size bytes of text (LF line ends) to the run's own copy of the log,
+// which the rollback undoes instead of the file: lines that someone else
+// puts into the file are never acted on. 0 when no memory is left.
+int LogKeep(const char* text, size_t size);
 #endif
 
 // Reads the next line of at most LogLineCapacity - 1 characters into line
@@ -68,13 +78,11 @@ enum LogCode {
     LogCodeCI = 'C' | 'I' << 8,   // Start-menu folder created
     LogCodeCL = 'C' | 'L' << 8,   // shortcut created
     LogCodeID = 'I' | 'D' << 8,   // target path levels created
-    LogCodeIN = 'I' | 'N' << 8,   // ini entry written
-    LogCodeIS = 'I' | 'S' << 8,   // screen saver switched off
     LogCodeNC = 'N' | 'C' << 8,   // file in the target created
     LogCodePG = 'P' | 'G' << 8,   // program group created
+    LogCodePN = 'P' | 'N' << 8,   // the closing line: the product's name
     LogCodeRK = 'R' | 'K' << 8,   // uninstall key created
-    LogCodeSD = 'S' | 'D' << 8,   // subfolder of the target created
-    LogCodeWC = 'W' | 'C' << 8    // file in the Windows folder created
+    LogCodeSD = 'S' | 'D' << 8    // subfolder of the target created
 };
 int LogCodeOf(const char* code);
 
@@ -85,10 +93,5 @@ int LogCodeOf(const char* code);
 // deepest flagCapacity are kept, so that entry levelCount - 1 stays the
 // deepest level, which is where the folder removal starts.
 int LogParseLevels(const char* argument, int* levelCount, int* flags, int flagCapacity);
-
-// Parses the argument of an IN record into its three bracketed fields
-// (file, section, key), each cut to capacity. Returns 1 when all three were
-// found, 0 otherwise (missing fields are then empty).
-int LogParseIniFields(const char* argument, char* file, char* section, char* key, size_t capacity);
 
 #endif

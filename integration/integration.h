@@ -1,8 +1,11 @@
-// Shell registration and the rollback.
+// Shell registration: the Start menu, Program Manager, the uninstall entry.
 //
 // Each operation returns 1 on success and 0 on failure. The install stages
 // (InstallStartMenuEntries at step 98, RegisterUninstall at step 99) set no
-// abort code: the timeline goes on whatever they return.
+// abort code for what the shell refuses: the timeline goes on whatever they
+// return. A record that the log does not take is another matter: a change
+// the log does not name could never be undone, so it ends the run
+// (AbortLogWrite).
 #ifndef KOVRA_INTEGRATION_H
 #define KOVRA_INTEGRATION_H
 
@@ -47,11 +50,5 @@ int RegisterUninstall(const char* keyName, const char* displayText, const char* 
 int UninstallEntryNames(const char* keyName, const char* folder, const char* program);
 // Deletes ...\Uninstall\keyName; no key is left whether or not it existed.
 int RemoveUninstallEntry(const char* keyName);
-
-// Undoes an abandoned run: closes every stage, deletes the temporary files,
-// replays the log from its last line back (gSetup.rollback), then deletes
-// the log and the folder levels this run created. Returns 0 when it stopped
-// early (the log then stays).
-int RunRollback();
 
 #endif

@@ -71,8 +71,7 @@ int CreateStartMenuFolder(const char* name)
         return 0;
     // An existing folder is used as it is; the record is written either way.
     CreateDirectoryA(folder, NULL);
-    LogRecord("CI", folder);
-    return 1;
+    return LogOrAbort("CI", folder);
 }
 
 int CreateShortcut(const char* linkName, const char* target)
@@ -115,8 +114,7 @@ int CreateShortcut(const char* linkName, const char* target)
     file->Release();
     link->Release();
 
-    LogRecord("CL", linkFile);
-    return 1;
+    return LogOrAbort("CL", linkFile);
 }
 
 int InstallStartMenuEntries()
@@ -143,6 +141,5 @@ int InstallStartMenuEntries()
     CreateProgramGroup(PRODUCT_NAME);
     TargetProgram(program, sizeof program, UNINSTALL_PROGRAM);
     AddProgramItem(PRODUCT_NAME, program, UNINSTALL_LINK_NAME);
-    LogRecord("PG", PRODUCT_NAME);
-    return 1;
+    return LogOrAbort("PG", PRODUCT_NAME);
 }

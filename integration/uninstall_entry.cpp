@@ -100,8 +100,7 @@ int RegisterUninstall(const char* keyName, const char* displayText, const char* 
     RegCloseKey(key);
     RegCloseKey(parent);
 
-    LogRecord("RK", keyName);
-    return 1;
+    return LogOrAbort("RK", keyName);
 }
 
 int UninstallEntryNames(const char* keyName, const char* folder, const char* program)

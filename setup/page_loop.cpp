@@ -8,6 +8,7 @@
 #include "setup/driver.h"
 #include "setup/setup_state.h"
 #include "support/product_names.h"
+#include "undo/log_replay.h"
 
 void RunPageLoop(HWND backdrop)
 {
@@ -35,10 +36,13 @@ void RunPageLoop(HWND backdrop)
 
 void RunEnding(HWND backdrop)
 {
-    // The PN record is the last line of every log the setup closes.
+    // The PN record is the last line of every log the setup closes. A log
+    // that did not take it, or all of what came before, cannot be trusted
+    // by the uninstaller: the run is abandoned and rolled back.
     if (gSetup.log.logFile) {
-        LogRecord("PN", PRODUCT_NAME);
-        CloseLog();
+        int closed = LogRecord("PN", PRODUCT_NAME);
+        if (!CloseLog() || !closed)
+            gSetup.abortCode = AbortLogWrite;
     }
     if (gSetup.abortCode != AbortNone) {
         MessageBoxA(backdrop, "Installation abgebrochen.", PRODUCT_NAME, MB_OK);

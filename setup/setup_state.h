@@ -10,7 +10,7 @@
 
 #include <windows.h>
 
-#include "integration/log_replay.h"
+#include "undo/log_replay.h"
 
 struct ResFileReader;
 struct Stream;
@@ -44,7 +44,8 @@ enum AbortCode {
     AbortFileCreate = 16,
     AbortUser = 17,
     AbortWindowsDir = 18,
-    AbortSystemDll = 19     // LZ32 or COMCTL32 missing from the system folder
+    AbortSystemDll = 19,    // LZ32 or COMCTL32 missing from the system folder
+    AbortLogWrite = 20      // a record, the closing PN line or the close of the log failed
 };
 
 enum {
@@ -58,6 +59,10 @@ struct LogState {
     char logPath[PathCapacity];
     Stream* logFile;
     int logOpened;           // the rollback has work to do
+    HGLOBAL copyMemory;      // the lines this run wrote, LF line ends
+    char* copy;
+    size_t copySize;
+    size_t copyCapacity;
 };
 
 // Step 1 and steps 2..19: the target's levels, then the resource copied

@@ -50,6 +50,15 @@ int memcmp(const void* first, const void* second, size_t size)
     return 0;
 }
 
+void* memchr(const void* memory, int wanted, size_t size)
+{
+    const unsigned char* p = (const unsigned char*)memory;
+    for (; size > 0; --size, ++p)
+        if (*p == (unsigned char)wanted)
+            return (void*)p;
+    return NULL;
+}
+
 size_t strlen(const char* text)
 {
     size_t length = 0;

@@ -2,6 +2,7 @@
 // the closing box. The work itself is done by a copy (handoff.cpp).
 #include "uninstall/uninstall.h"
 
+#include "setup/system_dlls.h"
 #include "support/bounded.h"
 #include "support/product_lock.h"
 #include "support/product_names.h"
@@ -16,6 +17,9 @@ static const char StoppedText[] =
 static const char QuestionText[] =
     "Wollen Sie " PRODUCT_NAME " und alle zugeh\xF6rigen Dateien von Ihrem Computer entfernen?";
 static const char CompleteText[] = PRODUCT_NAME " wurde vollst\xE4ndig entfernt.";
+static const char InUseText[] =
+    PRODUCT_NAME " konnte nicht vollst\xE4ndig entfernt werden, weil noch Dateien benutzt werden.\n"
+    "Beenden Sie " PRODUCT_NAME " und starten Sie die Deinstallation noch einmal.";
 static const char FolderKeptText[] =
     PRODUCT_NAME " wurde entfernt.\nDer Ordner %s enth\xE4lt noch Dateien, die nicht von der "
     "Installation stammen, und wurde nicht gel\xF6scht.";
@@ -74,6 +78,8 @@ static void ShowResult(const Removal* removal, DWORD result)
         char text[sizeof FolderKeptText + TextCapacity];
         wsprintfA(text, FolderKeptText, folder);
         Box(text, UNINSTALL_LINK_NAME, MB_OK | MB_ICONINFORMATION);
+    } else if (result == UninstallInUse) {
+        Box(InUseText, UNINSTALL_LINK_NAME, MB_OK | MB_ICONEXCLAMATION);
     } else {
         Box(StoppedText, ErrorCaption, MB_OK | MB_ICONSTOP);
     }
@@ -106,7 +112,7 @@ static DWORD Uninstall(const char* self, int silent)
         // No copy could run (no temporary folder, Win32s): the work is done
         // here, and this program's own file goes when Windows next starts.
         result = (DWORD)RemoveGame(&removal);
-        if (result != UninstallStopped) {
+        if (result == UninstallComplete || result == UninstallFolderKept) {
             FinishRemoval(&removal);
             DeleteAtRestart(self);
         }
@@ -120,6 +126,9 @@ static DWORD Uninstall(const char* self, int silent)
 // uninstaller uses none, and it has no static constructors.
 extern "C" void __cdecl WinMainCRTStartup()
 {
+    // Before anything can load a DLL by name: the program may lie in a
+    // folder that others can write to.
+    RestrictDllSearch();
     char self[PathCapacity];
     DWORD length = GetModuleFileNameA(NULL, self, sizeof self);
     if (length == 0 || length >= sizeof self)

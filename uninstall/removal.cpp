@@ -3,6 +3,7 @@
 #include "uninstall/uninstall.h"
 
 #include "support/bounded.h"
+#include "undo/plain_path.h"
 #include "support/product_names.h"
 
 // targetPath + name, refused when it does not fit: a cut path names
@@ -49,15 +50,14 @@ int PrepareRemoval(Removal* removal, const char* targetPath)
     int length = lstrlenA(removal->targetPath);
     if (length < 3 || removal->targetPath[length - 1] != '\\')
         return 0;
-    // Without the Windows folder no WC record can be undone; an empty one
-    // makes the record check pass them over.
+    // The Windows folder is the current one while the work is done.
     UINT windowsLength = GetWindowsDirectoryA(removal->windowsDir, sizeof removal->windowsDir);
     if (windowsLength == 0 || windowsLength >= sizeof removal->windowsDir)
         removal->windowsDir[0] = '\0';
     else if (removal->windowsDir[windowsLength - 1] == '\\')
         removal->windowsDir[windowsLength - 1] = '\0';
     removal->replay.targetPath = removal->targetPath;
-    removal->replay.windowsDir = removal->windowsDir;
+    removal->replay.ownProgram = UNINSTALL_PROGRAM;
     return 1;
 }
 
@@ -73,10 +73,20 @@ int LogPresent(const Removal* removal)
 int RemoveGame(Removal* removal)
 {
     char logPath[PathCapacity];
-    if (!TargetFile(removal, LOG_FILE_NAME, logPath, sizeof logPath))
+    size_t size = 0;
+    char* text = TargetFile(removal, LOG_FILE_NAME, logPath, sizeof logPath) ? LoadLog(logPath, &size) : NULL;
+    if (!text)
         return UninstallStopped;
-    if (!UndoLogRecords(&removal->replay, logPath))
+    int result = UndoLog(&removal->replay, text, &size, ReplayByKind);
+    // Should the shorter log not get written, the whole one stays: it names
+    // more than is left, which a later run passes over.
+    if (result == ReplayLeft)
+        ReplaceLog(logPath, text, size);
+    GlobalFree(text);
+    if (result == ReplayDamaged)
         return UninstallStopped;
+    if (result == ReplayLeft)
+        return UninstallInUse;
     // An interrupted install leaves its staging files, which the log does
     // not name.
     DeleteTargetFile(removal, STAGED_FILE_NAME);
@@ -87,9 +97,26 @@ int RemoveGame(Removal* removal)
 
 void FinishRemoval(Removal* removal)
 {
-    DeleteTargetFile(removal, UNINSTALL_PROGRAM);
-    // A folder that another program holds open for a moment (a window that
-    // shows it, a virus scanner) refuses its removal: a few more tries.
-    for (int tries = 0; tries < 10 && !RemoveCreatedLevels(&removal->replay); ++tries)
-        Sleep(100);
+    // The first process's file is free a moment after it ended, and a folder
+    // that another program holds open for a moment (a window that shows it,
+    // a virus scanner) refuses its removal: a few seconds of tries.
+    char program[PathCapacity];
+    int fileGone = !TargetFile(removal, UNINSTALL_PROGRAM, program, sizeof program);
+    int levelsGone = 0;
+    for (int tries = 0; tries < 30 && !(fileGone && levelsGone); ++tries) {
+        if (tries > 0)
+            Sleep(100);
+        fileGone = fileGone || DeleteFileA(program) || GetFileAttributesA(program) == INVALID_FILE_ATTRIBUTES;
+        levelsGone = RemoveCreatedLevels(&removal->replay);
+    }
+    if (fileGone)
+        return;
+    // The levels that only the file kept go with it, deepest first, after
+    // the file: the order in which Windows carries the marks out.
+    DeleteAtRestart(program);
+    char level[PathCapacity];
+    for (int k = removal->replay.levelCount - 1; !levelsGone && k >= 0 && removal->replay.createdLevels[k]; --k)
+        if (CreatedLevelPath(&removal->replay, k, level, sizeof level) &&
+            GetFileAttributesA(level) != INVALID_FILE_ATTRIBUTES && !IsLink(level))
+            DeleteAtRestart(level);
 }

@@ -10,7 +10,7 @@
 
 #include <windows.h>
 
-#include "integration/log_replay.h"
+#include "undo/log_replay.h"
 #include "setup/setup_state.h"
 
 // The exit codes; the first process ends with the one the copy reports.
@@ -18,7 +18,8 @@ enum UninstallResult {
     UninstallComplete = 0,    // nothing of the game is left
     UninstallUnchanged = 1,   // no log, or the user said "Nein"
     UninstallFolderKept = 2,  // the game is gone; its folder holds files of the user's
-    UninstallStopped = 3      // the log stopped the replay; the log stays
+    UninstallStopped = 3,     // the log is damaged or the hand-over not genuine: nothing changed
+    UninstallInUse = 4        // files could not go; the log names them, the entry stays
 };
 
 struct Removal {
@@ -35,10 +36,13 @@ int LogPresent(const Removal* removal);
 // Undoes the log's records from the last back, then deletes the temporary
 // payload files and the log. Leaves the uninstaller's own file and the
 // folder levels for FinishRemoval. Returns UninstallComplete,
-// UninstallFolderKept or UninstallStopped.
+// UninstallFolderKept, UninstallStopped (a damaged log: nothing changed) or
+// UninstallInUse (what is left stays in the log, with the Start menu and
+// the uninstall entry).
 int RemoveGame(Removal* removal);
 // Deletes uninst.exe in the target folder and removes the folder levels that
-// setup created, each only if empty. Once the program file is free.
+// setup created, each only if empty, with retries for a few seconds; what is
+// still there then goes when Windows next starts.
 void FinishRemoval(Removal* removal);
 
 // Copies this program to the temporary folder and starts the copy on

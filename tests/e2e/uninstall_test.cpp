@@ -19,6 +19,9 @@ const char Caption[] = "Entferne Kovra Rendo Cup";
 const char Question[] =
     "Wollen Sie Kovra Rendo Cup und alle zugeh\xF6rigen Dateien von Ihrem Computer entfernen?";
 const char Complete[] = "Kovra Rendo Cup wurde vollst\xE4ndig entfernt.";
+const char Stopped[] = "Die Datei deinst.log ist besch\xE4" "digt. Kovra Rendo Cup wurde nicht vollst\xE4ndig entfernt.";
+const char InUse[] = "Kovra Rendo Cup konnte nicht vollst\xE4ndig entfernt werden, weil noch Dateien benutzt werden.\n"
+                     "Beenden Sie Kovra Rendo Cup und starten Sie die Deinstallation noch einmal.";
 const char FolderKept[] =
     "Kovra Rendo Cup wurde entfernt.\nDer Ordner C:\\kovra-un\\Spiele\\Kovra Rendo Cup enth\xE4lt noch "
     "Dateien, die nicht von der Installation stammen, und wurde nicht gel\xF6scht.";
@@ -126,28 +129,41 @@ bool CopiesMarkedForDeletion()
 }
 
 // SilentBesideSetup: /S while a setup stands on its first page.
-enum Start { ViaUninstallList, ViaItem, Silent, SilentBesideSetup };
+enum Start { ViaUninstallList, ViaItem, Silent, HandTypedCopy, SilentBesideSetup };
+// What happens to the installed game before the uninstaller runs.
+enum Change { Nothing, UserFiles, HoldFile, ReadOnlyFile };
 
 struct Case {
     const char* name;
     const char* version;   // Windows version Wine reports to every program but this test
     Start start;
     int answer;            // the question's answer; 0 with /S
-    bool userFiles;        // the user's own files in the target and a payload sub-folder
-    bool hostile;          // records naming what setup never made, appended to the log
+    Change change;
+    const char* added;     // lines put into the log before its PN line
     int exitCode;          // -1: started by Wine's uninstaller, whose own code tells nothing
     const char* closing;   // the last box's text, NULL for none
 };
 
+const char Hostile[] = "CL C:\\kovra-un\\victim.txt\r\nSD C:\\kovra-un\\victimdir\r\nRK OtherApp\r\n";
+
 const Case Cases[] = {
-    { "RoundTripNT", NULL, ViaUninstallList, IDYES, false, false, -1, Complete },
-    { "RoundTrip98", "win98", ViaUninstallList, IDYES, false, false, -1, Complete },
-    { "RoundTrip31", "win31", ViaItem, IDYES, false, false, 0, Complete },
-    { "No", NULL, ViaItem, IDNO, false, false, 1, NULL },
-    { "UserFilesStay", NULL, ViaItem, IDYES, true, false, 2, FolderKept },
-    { "Silent", NULL, Silent, 0, false, false, 0, NULL },
-    { "HostileRecordsTouchNothing", NULL, Silent, 0, false, true, 0, NULL },
-    { "NotWhileASetupRuns", NULL, SilentBesideSetup, 0, false, false, 1, NULL },
+    { "RoundTripNT", NULL, ViaUninstallList, IDYES, Nothing, "", -1, Complete },
+    { "RoundTrip98", "win98", ViaUninstallList, IDYES, Nothing, "", -1, Complete },
+    { "RoundTrip31", "win31", ViaItem, IDYES, Nothing, "", 0, Complete },
+    { "No", NULL, ViaItem, IDNO, Nothing, "", 1, NULL },
+    { "UserFilesStay", NULL, ViaItem, IDYES, UserFiles, "", 2, FolderKept },
+    { "Silent", NULL, Silent, 0, Nothing, "", 0, NULL },
+    { "HostileRecordsTouchNothing", NULL, Silent, 0, Nothing, Hostile, 0, NULL },
+    // A damaged log changes nothing at all.
+    { "WindowsFileRecord", NULL, Silent, 0, Nothing, "WC explorer.exe\r\n", 3, NULL },
+    { "IniAndScreenSaverRecords", NULL, ViaItem, IDYES, Nothing, "IN [win.ini][windows][load]\r\nIS\r\n", 3, Stopped },
+    { "RecordAfterPN", NULL, Silent, 0, Nothing, "PN Kovra Rendo Cup\r\n", 3, NULL },
+    { "HandTypedCopySwitch", NULL, HandTypedCopy, 0, Nothing, "", 3, NULL },
+    // A file in use keeps the log, the entry and the link for a second run.
+    { "FileInUse", NULL, ViaItem, IDYES, HoldFile, "", 4, InUse },
+    { "ReadOnlyFile", NULL, Silent, 0, ReadOnlyFile, "", 0, NULL },
+    // One setup or uninstaller at a time.
+    { "NotWhileASetupRuns", NULL, SilentBesideSetup, 0, Nothing, "", 1, NULL },
 };
 
 class UninstallFixture : public ::testing::Test {
@@ -206,7 +222,7 @@ TEST_P(Uninstall, RemovesWhatSetupMade)
     SetVersion(c.version);
     std::unique_ptr<fx::ProgmanServer> progman(c.version && !strcmp(c.version, "win31") ? new fx::ProgmanServer : NULL);
     const std::string game = std::string(Target) + "\\";
-    if (c.hostile) {
+    if (c.added == Hostile) {
         fx::WriteWhole(std::string(Root) + "\\victim.txt", "keep");
         CreateDirectoryA((std::string(Root) + "\\victimdir").c_str(), NULL);
         HKEY other;
@@ -219,15 +235,18 @@ TEST_P(Uninstall, RemovesWhatSetupMade)
     ASSERT_EQ("Installation erfolgreich.", e2e::Install(Setup, Target).closingText);
     Machine installed = Snapshot(progman.get());
     ASSERT_FALSE(before == installed);
-    if (c.userFiles) {
+    if (c.change == UserFiles) {
         fx::WriteWhole(game + "spielstand.sav", "saved");
         fx::WriteWhole(game + "data\\eigene.dat", "own");
     }
-    if (c.hostile) {
-        std::string log = fx::ReadOr(game + "deinst.log");
-        log += "CL C:\\kovra-un\\victim.txt\r\nSD C:\\kovra-un\\victimdir\r\nRK OtherApp\r\n";
-        fx::WriteWhole(game + "deinst.log", log);
-    }
+    HANDLE held = c.change == HoldFile ? CreateFileA((game + "data\\level1.dat").c_str(), GENERIC_READ,
+                                                       FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL)
+                                       : INVALID_HANDLE_VALUE;
+    if (c.change == ReadOnlyFile)
+        SetFileAttributesA((game + "kovra.exe").c_str(), FILE_ATTRIBUTE_READONLY);
+    std::string log = fx::ReadOr(game + "deinst.log");
+    fx::WriteWhole(game + "deinst.log", log.insert(log.rfind("PN "), c.added));
+    installed = Snapshot(progman.get());
 
     fx::App app, setup;
     static const int welcomeIds[] = { IDC_WELCOME_TEXT, 0 };
@@ -237,23 +256,36 @@ TEST_P(Uninstall, RemovesWhatSetupMade)
     }
     if (c.start == ViaUninstallList)
         ASSERT_TRUE(fx::Launch("C:\\windows\\system32\\uninstaller.exe", &app, NULL, "--remove ZKKovraRendoCup_V1"));
+    else if (c.start == HandTypedCopy)
+        ASSERT_TRUE(fx::Launch((game + "uninst.exe").c_str(), &app, NULL, ("/C 0 0 " + game).c_str()));
     else
         ASSERT_TRUE(fx::Launch((game + "uninst.exe").c_str(), &app, game.c_str(), c.start != ViaItem ? "/s" : NULL));
     if (c.answer)
         EXPECT_EQ(Question, AnswerBox(Caption, c.answer));
     if (c.closing)
-        EXPECT_EQ(c.closing, AnswerBox(Caption, IDOK));
+        EXPECT_EQ(c.closing, AnswerBox(c.exitCode == 3 ? "Fehler" : Caption, IDOK));
     int code = fx::WaitExit(&app, 30000);
     if (c.exitCode >= 0)
         EXPECT_EQ(c.exitCode, code);
 
     if (c.start == SilentBesideSetup)
         fx::Kill(&setup);
-    if (c.answer == IDNO || c.start == SilentBesideSetup) {
+    if (c.answer == IDNO || c.exitCode == 3 || c.start == SilentBesideSetup) {
         EXPECT_EQ(installed, Snapshot(progman.get()));
         return;
     }
-    if (c.userFiles) {
+    if (c.change == HoldFile) {
+        // Nothing but the held file and the way to finish is left.
+        Sleep(500);
+        EXPECT_NE(std::string::npos, fx::ReadOr(game + "deinst.log").find("NC data\\level1.dat\r\n"));
+        EXPECT_EQ(std::string::npos, fx::ReadOr(game + "deinst.log").find("NC kovra.exe"));
+        EXPECT_TRUE(fx::Exists(fx::ProgramsFolder() + "\\Kovra Rendo Cup\\Entferne Kovra Rendo Cup.lnk"));
+        EXPECT_EQ(installed.keys, fx::UninstallKeys());
+        CloseHandle(held);
+        ASSERT_TRUE(fx::Launch((game + "uninst.exe").c_str(), &app, NULL, "/S"));
+        EXPECT_EQ(0, fx::WaitExit(&app, 30000));
+    }
+    if (c.change == UserFiles) {
         for (int i = 0; i < 100 && fx::Exists(game + "uninst.exe"); ++i)
             Sleep(50);
         EXPECT_EQ(std::vector<std::string>({ "data\\", "data\\eigene.dat", "spielstand.sav" }), fx::Tree(game));
@@ -263,7 +295,7 @@ TEST_P(Uninstall, RemovesWhatSetupMade)
     EXPECT_TRUE(Becomes(before, progman.get())) << ::testing::PrintToString(Snapshot(progman.get()))
                                                  << " instead of " << ::testing::PrintToString(before);
     EXPECT_TRUE(CopiesMarkedForDeletion());
-    if (c.hostile)
+    if (c.added == Hostile)
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(fx::UninstallList) + "\\OtherApp").c_str());
 }
 
@@ -316,6 +348,13 @@ TEST_F(UninstallFixture, AKilledInstallIsUndoneAndTheFolderTakenAgain)
     double exited = e2e::MsSince(start);
     EXPECT_TRUE(Becomes(before, NULL)) << ::testing::PrintToString(Snapshot(NULL));
     double gone = e2e::MsSince(start);
+
+    // Killed once the Start-menu entries are made: the log names them too.
+    ASSERT_TRUE(e2e::Install(demo.c_str(), Target, 99).reachedProgress);
+    ASSERT_TRUE(fx::Exists(fx::ProgramsFolder() + "\\Kovra Rendo Cup\\Entferne Kovra Rendo Cup.lnk"));
+    ASSERT_TRUE(fx::Launch((game + "uninst.exe").c_str(), &app, NULL, "/S"));
+    EXPECT_EQ(0, fx::WaitExit(&app, 30000));
+    EXPECT_TRUE(Becomes(before, NULL)) << ::testing::PrintToString(Snapshot(NULL));
 
     ASSERT_EQ("Installation erfolgreich.", e2e::Install(demo.c_str(), Target).closingText);
     QueryPerformanceCounter(&start);

@@ -237,40 +237,4 @@ TEST(LogParseLevels, NeverStoresMoreFlagsThanTheLineOrTheTableHolds)
     EXPECT_EQ(0, ParseLevels("2 1 1", 0).count);
 }
 
-TEST(LogParseIniFields, FileSectionKeyInThatOrder)
-{
-    char file[8], section[8], key[8];
-    EXPECT_EQ(1, LogParseIniFields("[a.ini][sec][key]", file, section, key, sizeof file));
-    EXPECT_STREQ("a.ini", file);
-    EXPECT_STREQ("sec", section);
-    EXPECT_STREQ("key", key);
-
-    // Text outside brackets and further fields are ignored.
-    EXPECT_EQ(1, LogParseIniFields("x [f] y [s][k][more]", file, section, key, sizeof file));
-    EXPECT_STREQ("f", file);
-    EXPECT_STREQ("k", key);
-    // A "[" starts the field anew; a "]" without one ends nothing.
-    EXPECT_EQ(1, LogParseIniFields("][a[b][][c]", file, section, key, sizeof file));
-    EXPECT_STREQ("b", file);
-    EXPECT_STREQ("", section);
-    EXPECT_STREQ("c", key);
-}
-
-TEST(LogParseIniFields, MissingOrLongFieldsAreSafe)
-{
-    char file[4], section[4], key[4];
-    memset(key, '#', sizeof key);
-    EXPECT_EQ(0, LogParseIniFields("[a][b]", file, section, key, sizeof file));
-    EXPECT_STREQ("a", file);
-    EXPECT_STREQ("", key);
-    EXPECT_EQ(0, LogParseIniFields("[abc", file, section, key, sizeof file));
-    EXPECT_STREQ("", file);
-
-    char big[16];
-    memset(big, '#', sizeof big);
-    EXPECT_EQ(1, LogParseIniFields("[win.ini][s][k]", big, section, key, 4));
-    EXPECT_STREQ("win", big);
-    EXPECT_EQ('#', big[4]);
-}
-
 }  // namespace

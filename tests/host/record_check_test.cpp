@@ -1,13 +1,16 @@
 // Which log records the undo may act on: a table of the records setup
 // writes (accepted) beside the lines someone could add (refused).
-#include "integration/record_check.h"
+#include "undo/record_check.h"
 
 #include <gtest/gtest.h>
 
+#include <string.h>
+
+#include <string>
+
 namespace {
 
-const RecordScope Scope = { "C:\\Spiele\\Kovra Rendo Cup\\", "C:\\WINDOWS",
-                            "C:\\WINDOWS\\Start Menu\\Programs" };
+const RecordScope Scope = { "C:\\Spiele\\Kovra Rendo Cup\\", "C:\\WINDOWS\\Start Menu\\Programs" };
 
 struct Case {
     const char* code;
@@ -42,16 +45,11 @@ const Case Cases[] = {
     { "RK", "ZKKovraRendoCup_V1", 1 },
     { "RK", "", 0 },
     { "RK", "ZKKovraRendoCup_V1\\..", 0 },
-    { "WC", "kovra.tmp", 1 },
-    { "WC", "system32\\kernel32.dll", 0 },
-    { "WC", "..\\victim.txt", 0 },
-    { "IN", "[kovra.ini][Kovra][Highscore]", 1 },
-    { "IN", "[C:\\victim.ini][Kovra][Highscore]", 0 },
-    { "IN", "[..\\victim.ini][Kovra][Highscore]", 0 },
-    { "IN", "[win.txt][Kovra][Highscore]", 0 },
-    { "IN", "[kovra.ini][Kovra]", 1 },  // its undo stops the replay, as ever
+    // Records the setup never writes are never undone.
+    { "WC", "kovra.tmp", 0 },
+    { "IN", "[kovra.ini][Kovra][Highscore]", 0 },
+    { "IS", "", 0 },
     { "ID", "3 0 1 1", 1 },
-    { "IS", "", 1 },
     { "PN", "Kovra Rendo Cup", 1 },
 };
 
@@ -63,9 +61,46 @@ TEST(RecordInScope, AcceptsWhatSetupWritesAndNothingElse)
 
 TEST(RecordInScope, WithoutAProgramsFolderNoMenuRecordIsOwned)
 {
-    const RecordScope noPrograms = { Scope.targetPath, Scope.windowsDir, "" };
+    const RecordScope noPrograms = { Scope.targetPath, "" };
     EXPECT_EQ(0, RecordInScope(&noPrograms, "CI", "\\Kovra Rendo Cup"));
     EXPECT_EQ(0, RecordInScope(&noPrograms, "CL", "\\Kovra Rendo Cup\\x.lnk"));
+}
+
+// Whole logs, LF line ends: what the setup writes is sound, anything else
+// is a damaged log.
+TEST(LogIsSound, OnlyTheSetupsRecordsInItsOrder)
+{
+    const struct {
+        const char* log;
+        int sound;
+    } logs[] = {
+        { "ID 3 0 1 1\nSD C:\\a\nNC a\\b\nCI C:\\m\nCL C:\\m\\x.lnk\nPG g\nRK k\nPN Kovra Rendo Cup\n", 1 },
+        { "ID 0\nNC a\n", 1 },  // a run killed before its end
+        { "", 0 },
+        { "ID 0\nNC a", 0 },     // a line without its end
+        { "NC a\nID 0\n", 0 },
+        { "ID 0\nID 0\n", 0 },
+        { "ID 0\nPN Kovra Rendo Cup\nNC a\n", 0 },
+        { "ID 0\nPN Other\n", 0 },
+        { "ID 0\nWC a\n", 0 },
+        { "ID 0\nIS\n", 0 },
+        { "ID 0\nIN [a.ini][s][k]\n", 0 },
+        { "ID 0\nNC\n", 0 },
+        { "ID 0\nNCa\n", 0 },
+        { "ID 0\nnc a\n", 0 },
+        { "ID 2 0\n", 0 },
+        { "ID 1 0 1\n", 0 },
+        { "ID 1 2\n", 0 },
+        { "ID 1  1\n", 0 },
+        { "ID 151\n", 0 },
+        { "ID -1\n", 0 },
+    };
+    for (const auto& l : logs)
+        EXPECT_EQ(l.sound, LogIsSound(l.log, strlen(l.log))) << l.log;
+    std::string longLine = "ID 0\nNC " + std::string(496, 'a') + "\n";
+    EXPECT_EQ(0, LogIsSound(longLine.data(), longLine.size()));
+    std::string zero("ID 0\nNC a\0b\n", 13);
+    EXPECT_EQ(0, LogIsSound(zero.data(), zero.size()));
 }
 
 }  // namespace

@@ -30,6 +30,8 @@ void MakeFolders(const std::string& path)
             CreateDirectoryA(path.substr(0, i).c_str(), NULL);
 }
 
+bool IsLink(const std::string& path);
+
 static void Walk(const std::string& root, const std::string& relative, int marks, std::vector<std::string>* out)
 {
     WIN32_FIND_DATAA found;
@@ -47,7 +49,8 @@ static void Walk(const std::string& root, const std::string& relative, int marks
         else if (!folder && marks == TreeSizes)
             mark = " (" + std::to_string((unsigned long)found.nFileSizeLow) + ")";
         out->push_back(relative + name + mark);
-        if (folder)
+        // A link is listed, not walked: what it points to is not below root.
+        if (folder && !IsLink(root + "\\" + relative + name))
             Walk(root, relative + name + "\\", marks, out);
     } while (FindNextFileA(search, &found));
     FindClose(search);
@@ -81,11 +84,72 @@ void RemoveTree(const std::string& root)
     std::vector<std::string> entries = ListTree(base, TreePlain);
     for (size_t i = entries.size(); i-- > 0;) {
         std::string path = base + "\\" + entries[i];
+        if (IsLink(path)) {
+            Unlink(path);
+            continue;
+        }
         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);  // read-only files too
         if (!DeleteFileA(path.c_str()))
             RemoveDirectoryA(path.c_str());
     }
     RemoveDirectoryA(base.c_str());
+}
+
+// Wine's own export: the host's name of a Windows path.
+static std::string UnixPath(const std::string& path)
+{
+    typedef char*(__cdecl * UnixNameCall)(const WCHAR*);
+    UnixNameCall unixName = (UnixNameCall)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
+    WCHAR wide[MAX_PATH];
+    if (!unixName || !MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH))
+        return "";
+    char* name = unixName(wide);
+    std::string result = name ? name : "";
+    if (name)
+        HeapFree(GetProcessHeap(), 0, name);
+    return result;
+}
+
+// Wine starts a host program like a Windows one.
+static void RunHost(const char* program, const std::string& arguments)
+{
+    std::string command = std::string(program) + " " + arguments;
+    STARTUPINFOA startup = { sizeof startup };
+    PROCESS_INFORMATION info;
+    if (!CreateProcessA((std::string("Z:") + program).c_str(), &command[0], NULL, NULL, FALSE, 0, NULL, NULL,
+                        &startup, &info))
+        return;
+    WaitForSingleObject(info.hProcess, 5000);
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+}
+
+bool IsLink(const std::string& path)
+{
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// Wine names only what exists: the link's place is its folder and its name.
+static std::string UnixPlace(const std::string& path)
+{
+    size_t cut = path.rfind('\\');
+    return UnixPath(path.substr(0, cut)) + "/" + path.substr(cut + 1);
+}
+
+bool Link(const std::string& target, const std::string& link)
+{
+    RunHost("/bin/ln", "-s \"" + UnixPath(target) + "\" \"" + UnixPlace(link) + "\"");
+    for (int i = 0; i < 100 && !Exists(link); ++i)
+        Sleep(20);
+    return Exists(link);
+}
+
+void Unlink(const std::string& link)
+{
+    RunHost("/bin/rm", "-f \"" + UnixPlace(link) + "\"");
+    for (int i = 0; i < 100 && Exists(link); ++i)
+        Sleep(20);
 }
 
 std::string Fresh(const std::string& name, const std::string& base)

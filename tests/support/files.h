@@ -30,7 +30,13 @@ enum { TreePlain, TreeFolders, TreeSizes };
 std::vector<std::string> ListTree(const std::string& root, int marks = TreeSizes);
 // The tree with folders marked: what a test expects to find.
 std::vector<std::string> Tree(const std::string& root);
-// Removes a folder and everything in it (read-only files too).
+// A symbolic link on the host at link, to target (both Windows paths):
+// Wine shows it as a reparse point. false when it was not made.
+bool Link(const std::string& target, const std::string& link);
+void Unlink(const std::string& link);
+bool IsLink(const std::string& path);
+// Removes a folder and everything in it (read-only files too); a link goes
+// as the link.
 void RemoveTree(const std::string& root);
 // base + name + "\", empty, with base as the current folder (so that nothing
 // holds the fresh folder open).

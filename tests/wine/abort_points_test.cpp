@@ -10,6 +10,7 @@
 #include "engine_fixture.h"
 #include "integration/install_log.h"
 #include "integration/integration.h"
+#include "undo/log_replay.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include "engine/stages.h"
 #include "engine_fixture.h"
 #include "integration/install_log.h"
+#include "setup/driver.h"
 
 namespace {
 
@@ -75,6 +76,49 @@ TEST_F(FullDisk, ExtractionFailsWith16AfterLoggingTheFile)
     // The rollback finds the file in the log.
     EXPECT_EQ("NC small\r\nNC big\r\n", fx::LogOnDisk(true));
     EXPECT_TRUE(DeleteFileA(gSetup.expansion.archivePath));
+}
+
+// A log that cannot take a record ends the run as abandoned: at the Start
+// menu or the entry (20), and at the closing line, which "Installation
+// erfolgreich." never follows. The rollback works from the run's own lines.
+DWORD WINAPI AnswerClosingBox(void* text)
+{
+    HWND box = NULL;
+    for (int i = 0; i < 500 && !box; ++i, Sleep(10))
+        box = FindWindowA("#32770", "Kovra Rendo Cup");
+    *(std::string*)text = fx::Text(box, 0xFFFF);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    return 0;
+}
+
+TEST_F(FullDisk, ALogThatCannotTakeARecordEndsTheRunAbandonedAndRolledBack)
+{
+    for (bool closing : { false, true }) {
+        fx::ResetState(target);
+        ASSERT_EQ(1, LogCreate());
+        ASSERT_EQ(1, LogWriteLevels(0, NULL));
+        ASSERT_TRUE(fx::WriteWhole(target + "kovra.exe", "MZ"));
+        ASSERT_EQ(1, LogRecord("NC", "kovra.exe"));
+        // The log's own page of the tmpfs full (20 + 8 * 495 + 116 = 4096
+        // bytes), then the rest of the disk.
+        for (int i = 0; i < 9; ++i)
+            ASSERT_EQ(1, LogRecord("NC", std::string(i < 8 ? 490 : 111, 'a' + i).c_str()));
+        fx::WriteWhole(target + "fill", fx::Filler(300000, 3));
+        if (!closing) {
+            EXPECT_EQ(0, LogOrAbort("RK", std::string(400, 'k').c_str()));
+            EXPECT_EQ(AbortLogWrite, gSetup.abortCode);
+        }
+        std::string text;
+        HANDLE answer = CreateThread(NULL, 0, AnswerClosingBox, &text, 0, NULL);
+        RunEnding(NULL);
+        WaitForSingleObject(answer, 10000);
+        CloseHandle(answer);
+        EXPECT_EQ("Installation abgebrochen.", text);
+        EXPECT_EQ(AbortLogWrite, gSetup.abortCode);
+        EXPECT_FALSE(fx::Exists(target + "kovra.exe"));
+        EXPECT_FALSE(fx::Exists(target + "deinst.log"));
+        DeleteFileA((target + "fill").c_str());
+    }
 }
 
 }  // namespace

@@ -55,32 +55,30 @@ TEST_F(InstallLog, AMissingFolderCreatesNothing)
     EXPECT_EQ(0, gSetup.log.logOpened);
     EXPECT_TRUE(gSetup.log.logFile == NULL);
     EXPECT_FALSE(fx::Exists(target + "absent"));
-    // Writers do nothing without a log.
-    LogRecord("NC", "a");
-    LogWriteLevels(0, NULL);
-    LogFlush();
+    // Writers do nothing without a log, and say so.
+    EXPECT_EQ(0, LogRecord("NC", "a"));
+    EXPECT_EQ(0, LogWriteLevels(0, NULL));
 }
 
-TEST_F(InstallLog, RecordsLandWithCrLfOnlyWhenFlushed)
+TEST_F(InstallLog, EveryRecordIsOnDiskWithCrLfAndInTheRunsOwnCopy)
 {
     ASSERT_EQ(1, LogCreate());
     int flags[] = { 0, 1 };
-    LogWriteLevels(2, flags);
-    LogRecord("SD", "C:\\T\\sfx");
-    EXPECT_EQ("", fx::ReadOr(target + "deinst.log"));  // still in the buffer
-    LogFlush();
+    EXPECT_EQ(1, LogWriteLevels(2, flags));
+    EXPECT_EQ(1, LogRecord("SD", "C:\\T\\sfx"));
     EXPECT_EQ("ID 2 0 1\r\nSD C:\\T\\sfx\r\n", fx::ReadOr(target + "deinst.log"));
-    LogRecord("CL", "C:\\Menu\\Kovra Rendo Cup\\Entferne Kovra Rendo Cup.lnk");
-    CloseLog();
+    EXPECT_EQ(1, LogRecord("CL", "C:\\Menu\\Kovra Rendo Cup\\Entferne Kovra Rendo Cup.lnk"));
     EXPECT_EQ("ID 2 0 1\r\nSD C:\\T\\sfx\r\nCL C:\\Menu\\Kovra Rendo Cup\\Entferne Kovra Rendo Cup.lnk\r\n",
               fx::ReadOr(target + "deinst.log"));
+    EXPECT_EQ(1, CloseLog());
+    EXPECT_EQ(std::string("ID 2 0 1\nSD C:\\T\\sfx\nCL C:\\Menu\\Kovra Rendo Cup\\Entferne Kovra Rendo Cup.lnk\n"),
+              std::string(gSetup.log.copy, gSetup.log.copySize));
 }
 
 TEST_F(InstallLog, ATargetAtTheRootHasNoLevels)
 {
     ASSERT_EQ(1, LogCreate());
     LogWriteLevels(0, NULL);
-    LogFlush();
     EXPECT_EQ("ID 0\r\n", fx::ReadOr(target + "deinst.log"));
 }
 

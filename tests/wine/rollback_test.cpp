@@ -1,9 +1,11 @@
 // The rollback on hand-written install logs: every record code, the stops,
-// the level removal, and records that must not reach outside their folder.
+// the level removal, and records that must not reach outside their folder,
+// through a link, or beyond the lines the run wrote itself.
 #include <gtest/gtest.h>
 
 #include "integration/integration.h"
 #include "setup/setup_state.h"
+#include "undo/log_replay.h"
 #include "tests/wine/engine_fixture.h"
 
 using namespace fx;
@@ -39,15 +41,23 @@ protected:
         strcpy(gSetup.staging.stagedPath, (target + "temp.un_").c_str());
         strcpy(gSetup.expansion.archivePath, (target + "temp.uni").c_str());
     }
-    // Writes the log as the setup leaves it: CR LF lines, PN last.
-    void WriteLog(const std::vector<std::string>& lines, const char* end = "\r\n")
+    // Writes the log as the setup leaves it (CR LF lines, PN last) and as
+    // the run's own copy; others' lines go into the file only.
+    void WriteLog(const std::vector<std::string>& lines, const char* end = "\r\n",
+                  const std::vector<std::string>& others = {})
     {
         MakeFolders(gSetup.targetPath);
-        std::string text;
-        for (const std::string& line : lines)
+        std::string text, own;
+        for (const std::string& line : lines) {
+            text += line + end;
+            own += line + "\n";
+        }
+        for (const std::string& line : others)
             text += line + end;
         WriteWhole(gSetup.log.logPath, text);
         gSetup.log.logOpened = 1;
+        gSetup.log.copySize = 0;
+        LogKeep(own.data(), own.size());
     }
     std::string T(const char* name) { return std::string(gSetup.targetPath) + name; }
     // The product's uninstall entry as the setup leaves it for this target.
@@ -82,27 +92,20 @@ TEST_F(Rollback, UndoesEveryRecordFromTheLastLineBack)
     WriteWhole(menu + "\\Kovra Rendo Cup.lnk", "L");
     WriteWhole(menu + "\\Entferne Kovra Rendo Cup.lnk", "L");
     OwnEntry();
-    WriteWhole("C:\\rb\\win\\kovra.tmp", "t");
-    WriteProfileStringA("windows", "ScreenSaverActive", "1");
-    WritePrivateProfileStringA("BOOT", "SCRNSAVE.EXE", "nebel.scr", "system.ini");
-    WritePrivateProfileStringA("Kovra", "Highscore", "10", "C:\\rb\\game.ini");
-    WritePrivateProfileStringA("Kovra", "Name", "Ada", "C:\\rb\\game.ini");
-    WritePrivateProfileStringA("Kovra", "Highscore", "10", "kovrarb.ini");
+    WriteWhole(T("data\\readonly.dat"), "r");
+    SetFileAttributesA(T("data\\readonly.dat").c_str(), FILE_ATTRIBUTE_READONLY);
     ProgmanServer progman;
 
     WriteLog({ "ID 3 0 1 1",
                "NC kovra.exe",
                "SD " + T("data"),
                "NC data\\level.dat",
+               "NC data\\readonly.dat",
                "CI " + menu,
                "CL " + menu + "\\Kovra Rendo Cup.lnk",
                "CL " + menu + "\\Entferne Kovra Rendo Cup.lnk",
                "PG Kovra Rendo Cup",
                "RK ZKKovraRendoCup_V1",
-               "WC kovra.tmp",
-               "IS",
-               "IN [kovrarb.ini][Kovra][Highscore]",
-               "IN [C:\\rb\\game.ini][Kovra][Highscore]",
                "PN Kovra Rendo Cup" });
     EXPECT_EQ(1, RunRollback());
 
@@ -110,7 +113,7 @@ TEST_F(Rollback, UndoesEveryRecordFromTheLastLineBack)
     // then the two created levels; the existing level C:\rb stays.
     EXPECT_FALSE(Exists(menu));
     EXPECT_FALSE(Exists("C:\\rb\\Spiele"));
-    std::vector<std::string> left = { "game.ini (" + std::to_string(ReadOr("C:\\rb\\game.ini").size()) + ")", "win\\" };
+    std::vector<std::string> left = { "win\\" };
     EXPECT_EQ(left, ListTree(kBase));
     EXPECT_EQ(0, gSetup.staging.stagedPresent);
     EXPECT_EQ(0, gSetup.expansion.archivePresent);
@@ -120,18 +123,12 @@ TEST_F(Rollback, UndoesEveryRecordFromTheLastLineBack)
     EXPECT_NE(ERROR_SUCCESS, RegOpenKeyA(HKEY_LOCAL_MACHINE, kEntry, &entry));
     std::vector<std::string> sent = { Command("[DeleteGroup(\x1CKovra Rendo Cup\x1C)]") };
     EXPECT_EQ(sent, progman.commands());
-    // The screen-saver keys stay, emptied; the IN key of the Windows
-    // folder's file goes; a file named by its path is not setup's.
-    EXPECT_EQ("", ProfileText("win.ini", "windows", "ScreenSaverActive"));
-    EXPECT_EQ("", ProfileText("system.ini", "BOOT", "SCRNSAVE.EXE"));
-    EXPECT_EQ("<absent>", ProfileText("kovrarb.ini", "Kovra", "Highscore"));
-    EXPECT_EQ("10", ProfileText("C:\\rb\\game.ini", "Kovra", "Highscore"));
-    EXPECT_EQ("Ada", ProfileText("C:\\rb\\game.ini", "Kovra", "Name"));
 }
 
 TEST_F(Rollback, LinesAddedToTheLogTouchNothingSetupDidNotMake)
 {
     std::string menu = ProgramsFolder() + "\\Kovra Rendo Cup";
+    MakeFolders(kTarget);
     WriteWhole(T("kovra.exe"), "MZ");
     MakeFolders(menu);
     WriteWhole(menu + "\\Kovra Rendo Cup.lnk", "L");
@@ -143,13 +140,17 @@ TEST_F(Rollback, LinesAddedToTheLogTouchNothingSetupDidNotMake)
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, other, &key));
     RegCloseKey(key);
 
+    WriteWhole(T("spielstand.sav"), "mine");
     WriteLog({ "ID 3 0 1 1", "NC kovra.exe", "CI " + menu, "CL " + menu + "\\Kovra Rendo Cup.lnk",
-               "RK ZKKovraRendoCup_V1", "PN Kovra Rendo Cup",
+               "RK ZKKovraRendoCup_V1",
                "CL C:\\rb\\victim.txt", "SD C:\\rb\\victimdir", "RK OtherApp",
-               "CL " + menu + "\\..\\..\\victim.lnk", "NC ..\\..\\victim.txt", "WC ..\\victim.txt",
-               "SD " + T("..\\..\\victimdir"), "CI " + menu + "\\..", "PG Program Manager" });
+               "CL " + menu + "\\..\\..\\victim.lnk", "NC ..\\..\\victim.txt",
+               "SD " + T("..\\..\\victimdir"), "CI " + menu + "\\..", "PG Program Manager",
+               "PN Kovra Rendo Cup" },
+             "\r\n", { "NC spielstand.sav" });  // in scope, but another process's line
     EXPECT_EQ(1, RunRollback());
     EXPECT_TRUE(Exists("C:\\rb\\victim.txt"));
+    EXPECT_EQ("mine", ReadOr(T("spielstand.sav")));
     EXPECT_TRUE(IsFolder("C:\\rb\\victimdir"));
     EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_LOCAL_MACHINE, other, &key));
     RegCloseKey(key);
@@ -158,6 +159,93 @@ TEST_F(Rollback, LinesAddedToTheLogTouchNothingSetupDidNotMake)
     EXPECT_FALSE(Exists(T("kovra.exe")));
     EXPECT_FALSE(Exists(menu));
     EXPECT_NE(ERROR_SUCCESS, RegOpenKeyA(HKEY_LOCAL_MACHINE, kEntry, &key));
+}
+
+LRESULT CALLBACK PlainWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST_F(Rollback, ALogWithRecordsTheSetupNeverWritesChangesNothing)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = PlainWindow;
+    windowClass.hInstance = GetModuleHandleA(NULL);
+    windowClass.lpszClassName = "KovraPropertiesStandIn";
+    RegisterClassA(&windowClass);
+    HWND properties = CreateWindowA("KovraPropertiesStandIn", "Eigenschaften von Anzeige", WS_OVERLAPPEDWINDOW,
+                                    0, 0, 100, 100, NULL, NULL, GetModuleHandleA(NULL), NULL);
+    SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, TRUE, NULL, 0);
+    WriteWhole("C:\\rb\\win\\kovra.tmp", "t");
+    WritePrivateProfileStringA("Kovra", "Highscore", "10", "kovrarb.ini");
+    const char* const damaged[] = {
+        "WC kovra.tmp", "IS", "IS x", "IN [kovrarb.ini][Kovra][Highscore]", "XX kovra.exe", "nc kovra.exe",
+        "NC", "NC ", "NCkovra.exe", "ID 3 0 1 1", "ID 3 0 1", "ID 3 0 1 2", "ID 151", "PN Other Game",
+        "PN Kovra Rendo Cup",
+    };
+    MakeFolders(kTarget);
+    for (const char* line : damaged) {
+        SCOPED_TRACE(line);
+        WriteWhole(T("kovra.exe"), "MZ");
+        WriteLog({ "ID 3 0 1 1", "NC kovra.exe", line, "PN Kovra Rendo Cup" });
+        EXPECT_EQ(0, RunRollback());
+        EXPECT_TRUE(Exists(T("kovra.exe")));
+        EXPECT_TRUE(Exists(gSetup.log.logPath));
+    }
+    // A first line that is not a sound ID record, a line after PN.
+    const std::vector<std::string> logs[] = { { "NC kovra.exe", "PN Kovra Rendo Cup" },
+                                              { "ID 3 0 1 1", "PN Kovra Rendo Cup", "NC kovra.exe" },
+                                              { "ID 151", "NC kovra.exe" },
+                                              { "ID 3 0 1", "NC kovra.exe" } };
+    for (const std::vector<std::string>& log : logs) {
+        WriteLog(log);
+        EXPECT_EQ(0, RunRollback());
+        EXPECT_TRUE(Exists(T("kovra.exe")));
+    }
+    EXPECT_TRUE(Exists("C:\\rb\\win\\kovra.tmp"));
+    EXPECT_EQ("10", ProfileText("kovrarb.ini", "Kovra", "Highscore"));
+    EXPECT_TRUE(IsWindow(properties));
+    BOOL active = FALSE;
+    SystemParametersInfoA(SPI_GETSCREENSAVEACTIVE, 0, &active, 0);
+    EXPECT_TRUE(active);
+    DestroyWindow(properties);
+    WritePrivateProfileStringA("Kovra", NULL, NULL, "kovrarb.ini");
+}
+
+TEST_F(Rollback, NoUndoGoesThroughALink)
+{
+    // A game folder, the target's parent level and the Start-menu folder,
+    // each replaced by a link to a folder outside that holds files of the
+    // game's names.
+    std::string menu = ProgramsFolder() + "\\Kovra Rendo Cup";
+    struct Case {
+        const char* what;
+        std::string link, outside;
+    } cases[] = {
+        { "sub-folder", T("data"), "C:\\rb\\outside" },
+        { "parent level", "C:\\rb\\Spiele", "C:\\rb\\outside" },
+        { "Start-menu folder", menu, "C:\\rb\\outside" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MakeFolders(kTarget);
+        const std::vector<std::string> outside = { "Kovra Rendo Cup.lnk", "Kovra Rendo Cup\\kovra.exe",
+                                                   "kovra.exe", "level.dat" };
+        for (const std::string& name : outside) {
+            MakeFolders(c.outside + "\\Kovra Rendo Cup");
+            WriteWhole(c.outside + "\\" + name, "theirs");
+        }
+        RemoveTree(c.link);
+        ASSERT_TRUE(Link(c.outside, c.link));
+        WriteLog({ "ID 3 0 1 1", "NC kovra.exe", "SD " + T("data"), "NC data\\level.dat", "CI " + menu,
+                   "CL " + menu + "\\Kovra Rendo Cup.lnk", "PN Kovra Rendo Cup" });
+        RunRollback();
+        for (const std::string& name : outside)
+            EXPECT_EQ("theirs", ReadOr(c.outside + "\\" + name)) << name;
+        Unlink(c.link);
+        RemoveTree(c.outside);
+        RemoveTree("C:\\rb\\Spiele");
+    }
 }
 
 TEST_F(Rollback, WithoutALogOnlyTheTemporaryFilesGo)
@@ -195,18 +283,9 @@ TEST_F(Rollback, ALogThatIsGoneOrEmptyStopsIt)
     EXPECT_EQ(0, RunRollback());
     WriteLog({});
     EXPECT_EQ(0, RunRollback());
-    EXPECT_TRUE(Exists(gSetup.log.logPath));
-    EXPECT_TRUE(IsFolder(kTarget));
-}
-
-TEST_F(Rollback, ALevelCountAbove150StopsAtTheFirstLineWithTheLogLeft)
-{
-    WriteLog({ "ID 151 0 1 1", "NC kovra.exe", "PN Kovra Rendo Cup" });
-    WriteWhole(T("kovra.exe"), "MZ");
+    // The file holds a log, but this run wrote none of it.
+    WriteLog({}, "\r\n", { "ID 3 0 1 1", "PN Kovra Rendo Cup" });
     EXPECT_EQ(0, RunRollback());
-    CloseLog();
-    // The later lines were undone; the log and every level stay.
-    EXPECT_FALSE(Exists(T("kovra.exe")));
     EXPECT_TRUE(Exists(gSetup.log.logPath));
     EXPECT_TRUE(IsFolder(kTarget));
 }
@@ -248,7 +327,6 @@ TEST_F(Rollback, FileRecordsThatWouldLeaveTheirFolderArePassedOver)
     MakeFolders(kTarget);
     WriteWhole("C:\\rb\\Spiele\\up.txt", "u");
     WriteWhole("C:\\rb\\outside.txt", "o");
-    WriteWhole("C:\\rb\\win\\ok.tmp", "w");
     MakeFolders(T("data"));
     WriteWhole(T("data\\ok.txt"), "d");
     WriteWhole(T("data\\inside.txt"), "i");
@@ -265,10 +343,7 @@ TEST_F(Rollback, FileRecordsThatWouldLeaveTheirFolderArePassedOver)
                "NC plain.txt:stream",
                "NC data\\..\\data\\inside.txt",
                "NC data\\\\inside.txt",
-               "NC ",
                "NC data\\ok.txt",
-               "WC ..\\outside.txt",
-               "WC ok.tmp",
                "PN Kovra Rendo Cup" });
     EXPECT_EQ(1, RunRollback());
     EXPECT_TRUE(Exists("C:\\rb\\Spiele\\up.txt"));
@@ -276,16 +351,15 @@ TEST_F(Rollback, FileRecordsThatWouldLeaveTheirFolderArePassedOver)
     EXPECT_TRUE(Exists(T("data\\inside.txt")));
     EXPECT_TRUE(Exists(T("plain.txt")));
     EXPECT_FALSE(Exists(T("data\\ok.txt")));
-    EXPECT_FALSE(Exists("C:\\rb\\win\\ok.tmp"));
 }
 
 TEST_F(Rollback, LevelFlagsAreMatchedToTheTargetFromTheShallowestLevel)
 {
     // Both records disagree with this three-level target, whose levels all
     // existed and are empty: taken from the deepest level they would remove
-    // folders the run never made.
+    // folders the run never made. The first is not even sound.
     WriteLog({ "ID 3 1", "PN Kovra Rendo Cup" });
-    EXPECT_EQ(1, RunRollback());
+    EXPECT_EQ(0, RunRollback());
     EXPECT_TRUE(IsFolder(kTarget));
     WriteLog({ "ID 5 1 1 1 1 1", "PN Kovra Rendo Cup" });
     EXPECT_EQ(1, RunRollback());
@@ -311,50 +385,6 @@ TEST_F(Rollback, MoreLevelsThanTheTableHoldsKeepsTheDeepestFlags)
     EXPECT_TRUE(IsFolder(deepestKept));
     EXPECT_FALSE(Exists(deepestKept + "a"));
     EXPECT_EQ(MaxCreatedLevels, gSetup.rollback.levelCount);
-}
-
-TEST_F(Rollback, AnINRecordWithoutThreeNamesStopsItUntouched)
-{
-    WritePrivateProfileStringA("Kovra", "Highscore", "10", "C:\\rb\\game.ini");
-    WriteLog({ "ID 3 0 1 1", "IN [C:\\rb\\game.ini][Kovra]", "NC kovra.exe", "PN Kovra Rendo Cup" });
-    WriteWhole(T("kovra.exe"), "MZ");
-    EXPECT_EQ(0, RunRollback());
-    CloseLog();
-    EXPECT_EQ("10", ProfileText("C:\\rb\\game.ini", "Kovra", "Highscore"));
-    EXPECT_FALSE(Exists(T("kovra.exe")));
-    EXPECT_TRUE(Exists(gSetup.log.logPath));
-
-    // Without a key name the system would drop the whole section.
-    EXPECT_EQ(0, DeleteIniEntry("[C:\\rb\\game.ini][Kovra][]"));
-    EXPECT_EQ(0, DeleteIniEntry("[][Kovra][Highscore]"));
-    EXPECT_EQ("10", ProfileText("C:\\rb\\game.ini", "Kovra", "Highscore"));
-    EXPECT_EQ(1, DeleteIniEntry("junk[C:\\rb\\game.ini] [Kovra]-[Highscore][extra]"));
-    EXPECT_EQ("<absent>", ProfileText("C:\\rb\\game.ini", "Kovra", "Highscore"));
-}
-
-LRESULT CALLBACK PlainWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-TEST(ScreenSaver, AnOpenDisplayPropertiesWindowIsClosedFirst)
-{
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = PlainWindow;
-    windowClass.hInstance = GetModuleHandleA(NULL);
-    windowClass.lpszClassName = "KovraPropertiesStandIn";
-    RegisterClassA(&windowClass);
-    for (const char* title : { "Eigenschaften von Anzeige", "Display Properties" }) {
-        SCOPED_TRACE(title);
-        HWND window = CreateWindowA("KovraPropertiesStandIn", title, WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
-                                    NULL, NULL, GetModuleHandleA(NULL), NULL);
-        ASSERT_TRUE(window != NULL);
-        EXPECT_EQ(1, ResetScreenSaver());
-        EXPECT_FALSE(IsWindow(window));
-    }
-    BOOL active = TRUE;
-    SystemParametersInfoA(SPI_GETSCREENSAVEACTIVE, 0, &active, 0);
-    EXPECT_FALSE(active);
 }
 
 }  // namespace

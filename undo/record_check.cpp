@@ -1,7 +1,7 @@
 // The record check. Every test here errs on the side of passing a record
 // over: a record refused by mistake leaves a file behind, a record trusted
 // by mistake deletes someone else's.
-#include "integration/record_check.h"
+#include "undo/record_check.h"
 
 #include <string.h>
 
@@ -72,17 +72,6 @@ static const char* AfterProductFolder(const RecordScope* scope, const char* path
     return length < 0 ? NULL : path + length;
 }
 
-static int IsIniRecordInScope(const char* argument)
-{
-    char file[LogLineCapacity];
-    char section[LogLineCapacity];
-    char key[LogLineCapacity];
-    if (!LogParseIniFields(argument, file, section, key, sizeof file) || file[0] == '\0' ||
-        section[0] == '\0' || key[0] == '\0')
-        return 1;
-    return IsPlainName(file) && EndsWithFolded(file, ".ini");
-}
-
 int RecordInScope(const RecordScope* scope, const char* code, const char* argument)
 {
     const char* rest;
@@ -101,10 +90,73 @@ int RecordInScope(const RecordScope* scope, const char* code, const char* argume
         return strcmp(argument, PRODUCT_NAME) == 0;
     case LogCodeRK:
         return argument[0] != '\0' && strchr(argument, '\\') == NULL;
-    case LogCodeWC:
-        return IsPlainName(argument);
-    case LogCodeIN:
-        return IsIniRecordInScope(argument);
+    case LogCodeID:
+    case LogCodePN:
+        return 1;
     }
-    return 1;
+    return 0;
+}
+
+// "n f1 ... fn": digits only, single blanks, flags 0 or 1.
+static int LevelsWellFormed(const char* argument)
+{
+    int count = 0;
+    const char* p = argument;
+    if (*p < '0' || *p > '9')
+        return 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        count = count * 10 + (*p - '0');
+        if (count > LogMaxLevels)
+            return 0;
+    }
+    for (int i = 0; i < count; ++i, p += 2)
+        if (p[0] != ' ' || (p[1] != '0' && p[1] != '1'))
+            return 0;
+    return *p == '\0';
+}
+
+int LogIsSound(const char* text, size_t size)
+{
+    size_t start = 0;
+    int lines = 0;
+    int closed = 0;
+    while (start < size) {
+        const char* line = text + start;
+        const char* end = (const char*)memchr(line, '\n', size - start);
+        if (!end || closed)
+            return 0;
+        size_t length = (size_t)(end - line) + 1;
+        // The reader's line bound; a zero byte would hide the rest of a line.
+        if (length > LogLineCapacity - 1 || memchr(line, '\0', length) || length < 5 || line[2] != ' ')
+            return 0;
+        char code[3] = { line[0], line[1], '\0' };
+        char argument[LogLineCapacity];
+        memcpy(argument, line + 3, length - 4);
+        argument[length - 4] = '\0';
+        switch (LogCodeOf(code)) {
+        case LogCodeID:
+            if (lines != 0 || !LevelsWellFormed(argument))
+                return 0;
+            break;
+        case LogCodePN:
+            if (strcmp(argument, PRODUCT_NAME) != 0)
+                return 0;
+            closed = 1;
+            break;
+        case LogCodeNC:
+        case LogCodeSD:
+        case LogCodeCI:
+        case LogCodeCL:
+        case LogCodePG:
+        case LogCodeRK:
+            if (lines == 0)
+                return 0;
+            break;
+        default:
+            return 0;
+        }
+        ++lines;
+        start += length;
+    }
+    return lines > 0;
 }

@@ -1,13 +1,12 @@
 // The rollback of an abandoned installation: every stage's handles closed,
-// the temporary payload files deleted, the install log replayed from its
-// last line back, then the log itself and the folder levels of the target
+// the temporary payload files deleted, the lines this run logged undone from
+// the last back, then the log itself and the folder levels of the target
 // path that this run created.
 #include <windows.h>
 
 #include "engine/stages.h"
 #include "integration/install_log.h"
-#include "integration/integration.h"
-#include "integration/log_replay.h"
+#include "undo/log_replay.h"
 #include "setup/setup_state.h"
 
 int RunRollback()
@@ -30,12 +29,22 @@ int RunRollback()
     if (!gSetup.log.logOpened)
         return 1;
 
+    // The run's own copy of its lines: what another process put into the
+    // file meanwhile is never acted on. It is undone in place.
+    LogState& log = gSetup.log;
     LogReplay& replay = gSetup.rollback;
     replay.targetPath = gSetup.targetPath;
-    replay.windowsDir = gSetup.windowsDir;
-    if (!UndoLogRecords(&replay, gSetup.log.logPath))
+    size_t size = log.copySize;
+    int result = log.copy ? UndoLog(&replay, log.copy, &size, ReplayBackward) : ReplayDamaged;
+    if (result == ReplayDamaged)
         return 0;
-    DeleteFileA(gSetup.log.logPath);
+    if (result == ReplayLeft) {
+        // Whatever could not go stays recorded for the uninstaller.
+        log.copySize = size;
+        ReplaceLog(log.logPath, log.copy, size);
+        return 0;
+    }
+    DeleteFileA(log.logPath);
     RemoveCreatedLevels(&replay);
     return 1;
 }

@@ -1,14 +1,16 @@
 // Which install log records the undo may act on. The log lies in a folder
-// that others may write to, so a record is trusted only where it names what
+// that others may write to: a log that holds anything the setup never
+// writes is refused whole, and a record is trusted only where it names what
 // setup itself makes; anything else is passed over. Pure text: it builds
 // natively too, for the host tests and the fuzzer.
 #ifndef KOVRA_RECORD_CHECK_H
 #define KOVRA_RECORD_CHECK_H
 
+#include <stddef.h>
+
 // The folders the records of one log belong to.
 struct RecordScope {
     const char* targetPath;   // the target folder, with its closing backslash
-    const char* windowsDir;   // the Windows folder, without one
     const char* programsDir;  // the user's Programs folder, "" when unread
 };
 
@@ -20,12 +22,19 @@ struct RecordScope {
 //   PG  the product's group;
 //   RK  a single key name (the caller also checks that the key's
 //       UninstallString names this target's uninstaller);
-//   WC  a plain file name (in the Windows folder);
-//   IN  a bare ".ini" file name; a record without its three fields is let
-//       through, so that its undo stops the replay as it always has;
-//   any other code (ID, IS, PN, unknown ones) as before.
-// 0 otherwise. Names are compared without regard to ASCII case.
+//   ID and PN, which change nothing.
+// 0 otherwise, and for every code the setup does not write. Names are
+// compared without regard to ASCII case.
 int RecordInScope(const RecordScope* scope, const char* code, const char* argument);
+
+// 1 when text[0, size) (CR LF already made LF) is a log as the setup writes
+// it: an ID record first and only there ("ID n" and n flags of 0 or 1, n at
+// most LogMaxLevels), then NC, SD, CI, CL, PG and RK records, each a code, a
+// blank and an argument that is not empty, and at most one PN record with
+// the product name, as the last line; every line ends in LF and fits the
+// reader's line. A run killed before its end leaves no PN line. Anything
+// else is a damaged log, of which nothing is undone.
+int LogIsSound(const char* text, size_t size);
 
 // 1 when path is folder (with or without its closing backslash) followed by
 // one more part or more, each passing the archive-name test.

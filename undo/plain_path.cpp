@@ -1,0 +1,138 @@
+#include "undo/plain_path.h"
+
+#include <windows.h>
+
+#include "support/bounded.h"
+
+enum { PlainPathCapacity = 520 };
+
+// The last folder found plain, until PlainPathForget.
+static char gPlainFolder[PlainPathCapacity];
+
+void PlainPathForget()
+{
+    gPlainFolder[0] = '\0';
+}
+
+typedef DWORD(WINAPI* FinalPathCall)(HANDLE, LPSTR, DWORD, DWORD);
+
+// Windows before Vista has no final paths; kernel32 is always loaded.
+static FinalPathCall FinalPathFunction()
+{
+    return (FinalPathCall)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA");
+}
+
+// The folder's path with every link resolved, in folder (capacity bytes).
+static int FinalPath(FinalPathCall final, const char* path, char* folder, DWORD capacity)
+{
+    HANDLE handle = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (handle == INVALID_HANDLE_VALUE)
+        return 0;
+    DWORD length = final(handle, folder, capacity, 0);
+    CloseHandle(handle);
+    return length > 0 && length < capacity;
+}
+
+int IsLink(const char* path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+int PathPlainBelow(const char* base, const char* rest)
+{
+    char path[PlainPathCapacity];
+    if (!CopyText(path, sizeof path, base) || !AppendText(path, sizeof path, "\\"))
+        return 0;
+    size_t baseLength = (size_t)lstrlenA(path);
+    if (!AppendText(path, sizeof path, rest))
+        return 0;
+    // Records of one folder follow each other: its check is done once.
+    size_t parentEnd = 0;
+    for (size_t i = baseLength; path[i] != '\0'; ++i)
+        if (path[i] == '\\')
+            parentEnd = i;
+    if (parentEnd == 0)
+        return 1;
+    path[parentEnd] = '\0';
+    int known = lstrcmpiA(path, gPlainFolder) == 0;
+    path[parentEnd] = '\\';
+    if (known)
+        return 1;
+
+    for (size_t i = baseLength; i <= parentEnd; ++i) {
+        if (path[i] != '\\')
+            continue;
+        path[i] = '\0';
+        DWORD attributes = GetFileAttributesA(path);
+        path[i] = '\\';
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            return 1;   // nothing there to undo
+        if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            return 0;
+    }
+    path[parentEnd] = '\0';
+    FinalPathCall final = FinalPathFunction();
+    if (!final)
+        return CopyText(gPlainFolder, sizeof gPlainFolder, path);
+
+    // The attribute test misses a link that the file system does not mark;
+    // the resolved paths do not.
+    char baseFinal[PlainPathCapacity];
+    char parentFinal[PlainPathCapacity];
+    char baseFolder[PlainPathCapacity];
+    // A drive as base needs its backslash to mean its root.
+    CopyText(baseFolder, sizeof baseFolder, base);
+    if (lstrlenA(baseFolder) == 2)
+        AppendText(baseFolder, sizeof baseFolder, "\\");
+    if (!FinalPath(final, path, parentFinal, sizeof parentFinal) ||
+        !FinalPath(final, baseFolder, baseFinal, sizeof baseFinal))
+        return 0;
+    size_t finalLength = (size_t)lstrlenA(baseFinal);
+    if (finalLength > 0 && baseFinal[finalLength - 1] == '\\')
+        baseFinal[finalLength - 1] = '\0';
+    if (!AppendText(baseFinal, sizeof baseFinal, path + baseLength - 1))
+        return 0;
+    if (lstrcmpiA(baseFinal, parentFinal) != 0)
+        return 0;
+    return CopyText(gPlainFolder, sizeof gPlainFolder, path);
+}
+
+int DeleteOwnFile(const char* path)
+{
+    // DeleteFileA takes a file link itself and refuses any folder: the usual
+    // case costs one call.
+    if (DeleteFileA(path))
+        return 1;
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return 1;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        // A folder link goes as the link; a plain folder is no file of ours.
+        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+            RemoveDirectoryA(path);
+        return 1;
+    }
+    // A game file marked read-only since is still the game's; the
+    // attributes of what a link points to are left alone.
+    if ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_REPARSE_POINT)) == FILE_ATTRIBUTE_READONLY &&
+        SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY)) {
+        if (DeleteFileA(path))
+            return 1;
+        SetFileAttributesA(path, attributes);
+    }
+    return GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES;
+}
+
+int RemoveOwnFolder(const char* path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return 1;
+    // On a junction or folder link this removes the link, never what it
+    // points to.
+    if (RemoveDirectoryA(path) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return 1;
+    return GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES;
+}

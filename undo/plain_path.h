@@ -1,0 +1,31 @@
+// Undo never goes through a link. The game folder may be writable by every
+// user, so a folder of the game can be replaced by a junction or a symbolic
+// link (a reparse point) to somewhere else; the undo of a record whose path
+// runs through one would delete what lies there.
+#ifndef KOVRA_PLAIN_PATH_H
+#define KOVRA_PLAIN_PATH_H
+
+// 1 when every level of base + "\" + rest below base, down to the object's
+// parent, is a plain folder: attributes without FILE_ATTRIBUTE_REPARSE_POINT
+// and, where kernel32 has GetFinalPathNameByHandleA, the parent's final path
+// base's final path followed by those levels. base has no closing backslash;
+// rest is relative. 0 when a path does not fit.
+int PathPlainBelow(const char* base, const char* rest);
+
+// PathPlainBelow remembers the last folder it found plain, for the records
+// that follow in it; each replay starts afresh.
+void PlainPathForget();
+
+// 1 when path is a reparse point.
+int IsLink(const char* path);
+
+// Deletes the file at path: a link as the link; a read-only file all the
+// same (its attributes come back when it cannot go). Something that is not
+// a file is left alone. 1 when nothing is at path afterwards, or what is
+// there is no file.
+int DeleteOwnFile(const char* path);
+// Removes the empty folder at path; a link as the link. 1 when nothing is
+// at path afterwards, or what is there is no folder.
+int RemoveOwnFolder(const char* path);
+
+#endif
