@@ -27,6 +27,10 @@ int CreateStartMenuFolder(const char* name);
 // Saves Programs\linkName.lnk pointing at target, working folder the target's
 // folder with its backslash; logs CL even when the save itself failed.
 int CreateShortcut(const char* linkName, const char* target);
+// 0 when the shortcut at linkPath points outside folder (a path with its
+// closing backslash): another install has saved its own over ours. 1 when it
+// points inside, or cannot be read as a shortcut (COM initialised or not).
+int ShortcutPointsInto(const char* linkPath, const char* folder);
 
 // One DDE execute to service and topic PROGMAN, 1000 ms at most. Returns 1
 // when the server accepted it. Each call has its own DDE registration.

@@ -117,6 +117,32 @@ int CreateShortcut(const char* linkName, const char* target)
     return LogOrAbort("CL", linkFile);
 }
 
+int ShortcutPointsInto(const char* linkPath, const char* folder)
+{
+    WCHAR wideFile[WideCapacity];
+    if (MultiByteToWideChar(CP_ACP, 0, linkPath, -1, wideFile, WideCapacity) == 0)
+        return 1;
+    IShellLinkA* link = NULL;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                (void**)&link)))
+        return 1;
+    int into = 1;
+    IPersistFile* file = NULL;
+    char target[PathCapacity];
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&file))) {
+        if (SUCCEEDED(file->Load(wideFile, STGM_READ)) &&
+            link->GetPath(target, sizeof target, NULL, 0) == S_OK && target[0]) {
+            int length = lstrlenA(folder);
+            into = lstrlenA(target) >= length &&
+                   CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, target, length, folder, length) ==
+                       CSTR_EQUAL;
+        }
+        file->Release();
+    }
+    link->Release();
+    return into;
+}
+
 int InstallStartMenuEntries()
 {
     char program[PathCapacity];

@@ -156,7 +156,10 @@ static int UndoRecord(const LogReplay* replay, const char* line, int leftBefore)
     case LogCodeCI:
         return RemoveOwnFolder(argument) || !leftBefore;
     case LogCodeCL:
-        return !PathPlainBelow(programs, argument + strlen(programs) + 1) || DeleteOwnFile(argument);
+        // A second install into another folder saves its shortcuts over
+        // ours: they are its own now, and so is the folder that holds them.
+        return !PathPlainBelow(programs, argument + strlen(programs) + 1) ||
+               !ShortcutPointsInto(argument, replay->targetPath) || DeleteOwnFile(argument);
     }
     return 1;
 }

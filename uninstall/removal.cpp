@@ -2,6 +2,8 @@
 // the setup's rollback uses, then what the log does not name.
 #include "uninstall/uninstall.h"
 
+#include <objbase.h>
+
 #include "support/bounded.h"
 #include "undo/plain_path.h"
 #include "support/product_names.h"
@@ -77,7 +79,12 @@ int RemoveGame(Removal* removal)
     char* text = TargetFile(removal, LOG_FILE_NAME, logPath, sizeof logPath) ? LoadLog(logPath, &size) : NULL;
     if (!text)
         return UninstallStopped;
+    // The shortcuts are read through the shell's COM object; without COM
+    // they are taken as ours, as the setup made them.
+    HRESULT com = CoInitialize(NULL);
     int result = UndoLog(&removal->replay, text, &size, ReplayByKind);
+    if (SUCCEEDED(com))
+        CoUninitialize();
     // Should the shorter log not get written, the whole one stays: it names
     // more than is left, which a later run passes over.
     if (result == ReplayLeft)

@@ -302,6 +302,32 @@ TEST_P(Uninstall, RemovesWhatSetupMade)
 INSTANTIATE_TEST_SUITE_P(Cases, Uninstall, ::testing::ValuesIn(Cases),
                          [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
+// A second install into another folder saves its Start-menu links over the
+// first one's: removing the first leaves them and the second's entry, and
+// removing the second then takes them.
+TEST_F(UninstallFixture, ASecondInstallKeepsItsLinksWhenTheFirstGoes)
+{
+    Machine before = Snapshot(NULL);
+    const std::string second = std::string(Root) + "\\Zweit";
+    ASSERT_EQ("Installation erfolgreich.", e2e::Install(Setup, Target).closingText);
+    ASSERT_EQ("Installation erfolgreich.", e2e::Install(Setup, second).closingText);
+    Machine both = Snapshot(NULL);
+
+    fx::App app;
+    ASSERT_TRUE(fx::Launch((std::string(Target) + "\\uninst.exe").c_str(), &app, NULL, "/S"));
+    EXPECT_EQ(0, fx::WaitExit(&app, 30000));
+    for (int i = 0; i < 100 && fx::Exists(Target); ++i)
+        Sleep(50);
+    Machine left = Snapshot(NULL);
+    EXPECT_FALSE(fx::Exists(Target));
+    EXPECT_EQ(both.menu, left.menu);
+    EXPECT_EQ(both.keys, left.keys);
+
+    ASSERT_TRUE(fx::Launch((second + "\\uninst.exe").c_str(), &app, NULL, "/S"));
+    EXPECT_EQ(0, fx::WaitExit(&app, 30000));
+    EXPECT_TRUE(Becomes(before, NULL)) << ::testing::PrintToString(Snapshot(NULL));
+}
+
 // An install killed while its files are written out leaves a log without
 // its PN line and the 14 MB temp.uni; uninst.exe /S takes all of it away and
 // the folder can be chosen again. The demo game, so its removal is timed.
