@@ -110,11 +110,15 @@ void FinishRemoval(Removal* removal)
     char program[PathCapacity];
     int fileGone = !TargetFile(removal, UNINSTALL_PROGRAM, program, sizeof program);
     int levelsGone = 0;
-    for (int tries = 0; tries < 30 && !(fileGone && levelsGone); ++tries) {
+    // A target that holds the user's own files stays by design: waiting for
+    // it would only keep the next setup waiting on the lock.
+    int keptByUser = 0;
+    for (int tries = 0; tries < 30 && !(fileGone && (levelsGone || keptByUser)); ++tries) {
         if (tries > 0)
             Sleep(100);
         fileGone = fileGone || DeleteFileA(program) || GetFileAttributesA(program) == INVALID_FILE_ATTRIBUTES;
         levelsGone = RemoveCreatedLevels(&removal->replay);
+        keptByUser = !levelsGone && TargetHoldsOthers(removal);
     }
     if (fileGone)
         return;

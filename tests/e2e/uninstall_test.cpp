@@ -189,6 +189,14 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(copied);
+        // The last case's copy may still be finishing under the product's lock.
+        for (int i = 0; i < 100; ++i) {
+            HANDLE lock = OpenMutexA(SYNCHRONIZE, FALSE, "Global\\ZKKovraRendoCup_V1");
+            if (!lock)
+                break;
+            CloseHandle(lock);
+            Sleep(50);
+        }
         fx::RemoveTree(Root);
         fx::MakeFolders(Root);
         fx::WriteWhole(std::string(Root) + "\\notizen.txt", "mine");
