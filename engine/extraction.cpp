@@ -1,6 +1,7 @@
 // Steps 61 to 95: temp.uni read as a ResFile archive and its entries written
 // out as the game's files in thirty-four slices of the data bytes. A file is
-// logged (NC) as soon as it exists, a folder made for it (SD) just before.
+// logged (NC) as soon as it exists, a folder made for it (SD) just before,
+// a file that was in its place kept aside (KF) before that.
 #include <windows.h>
 #include <string.h>
 
@@ -10,9 +11,14 @@
 #include "integration/install_log.h"
 #include "setup/setup_state.h"
 #include "support/bounded.h"
+#include "support/product_names.h"
 #include "support/stream.h"
+#include "undo/plain_path.h"
 
-enum { ArchiveDirectoryStart = ResFileHeaderSize + 4 };
+enum {
+    ArchiveDirectoryStart = ResFileHeaderSize + 4,
+    KeptNameTries = 1000   // kept names tried for one file
+};
 
 // The current entry's file: closed at the end of every entry, and as the
 // first part of CloseExtraction.
@@ -57,6 +63,52 @@ int OpenExtraction()
     return 1;
 }
 
+// A file already in the entry's place is the user's (a saved game, another
+// program's uninstaller): it is renamed to a free kept name in its folder
+// and logged, and the undo gives it its name back. A rename needs no space
+// and keeps its bytes, times and attributes, read-only or not. A link in
+// the place is refused: nothing is written through it, and a rename may
+// move what it points to (Wine's does). Returns 0 when the file stays in
+// the way.
+static int KeepAside()
+{
+    ExtractionState& extraction = gSetup.extraction;
+    DWORD attributes = GetFileAttributesA(extraction.entryPath);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return 1;
+    if (IsLink(extraction.entryPath))
+        return 0;
+    char keptPath[PathCapacity];
+    char argument[PathCapacity + KEPT_NAME_LENGTH + 1];
+    size_t folder = 0;
+    for (size_t i = 0; extraction.entryPath[i] != '\0'; ++i)
+        if (extraction.entryPath[i] == '\\')
+            folder = i + 1;
+    if (folder + KEPT_NAME_LENGTH >= sizeof keptPath)
+        return 0;
+    memcpy(keptPath, extraction.entryPath, folder);
+    // A name taken meanwhile (kept files of an earlier run) makes the move
+    // fail: the next number is tried.
+    for (int tries = 0;; ++tries) {
+        if (tries == KeptNameTries)
+            return 0;
+        wsprintfA(keptPath + folder, KEPT_NAME_FORMAT, (unsigned int)(extraction.keptCount++ % 100000));
+        if (MoveFileA(extraction.entryPath, keptPath))
+            break;
+        DWORD error = GetLastError();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
+            return 0;
+    }
+    // A record that did not get into the log would lose the file's name.
+    CopyText(argument, sizeof argument, keptPath + folder);
+    AppendText(argument, sizeof argument, " ");
+    if (!AppendText(argument, sizeof argument, extraction.entryName) || !LogRecord("KF", argument)) {
+        MoveFileA(keptPath, extraction.entryPath);
+        return 0;
+    }
+    return 1;
+}
+
 // Creates the file of directory entry entryIndex and logs it. Returns 0 with
 // the abort code set when it cannot.
 static int OpenEntry(Stream* archive)
@@ -83,6 +135,8 @@ static int OpenEntry(Stream* archive)
 
     if (!CopyText(extraction.entryPath, sizeof extraction.entryPath, gSetup.targetPath) ||
         !AppendText(extraction.entryPath, sizeof extraction.entryPath, extraction.entryName))
+        return FailExtraction(AbortFileCreate);
+    if (!KeepAside())
         return FailExtraction(AbortFileCreate);
     extraction.entryFile = StreamOpen(extraction.entryPath, StreamWriteBinary);
     if (!extraction.entryFile) {

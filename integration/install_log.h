@@ -78,6 +78,7 @@ enum LogCode {
     LogCodeCI = 'C' | 'I' << 8,   // Start-menu folder created
     LogCodeCL = 'C' | 'L' << 8,   // shortcut created
     LogCodeID = 'I' | 'D' << 8,   // target path levels created
+    LogCodeKF = 'K' | 'F' << 8,   // a file that was there kept aside for a game file
     LogCodeNC = 'N' | 'C' << 8,   // file in the target created
     LogCodePG = 'P' | 'G' << 8,   // program group created
     LogCodePN = 'P' | 'N' << 8,   // the closing line: the product's name

@@ -102,6 +102,7 @@ struct ExtractionState {
     DWORD entryRemaining;
     char entryPath[PathCapacity];
     Stream* entryFile;
+    unsigned int keptCount;          // kept names handed out, the next one's number
 };
 
 // The target page's copy of the edited text, read afresh on every change.

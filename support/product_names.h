@@ -15,5 +15,10 @@
 #define LOG_FILE_NAME       "deinst.log"
 #define STAGED_FILE_NAME    "temp.un_"
 #define ARCHIVE_FILE_NAME   "temp.uni"
+// A file that was in a game file's place waits under this name, in its own
+// folder, until the undo gives its name back: eight and three characters,
+// which every file system keeps as they are.
+#define KEPT_NAME_FORMAT    "~KV%05u.ALT"
+#define KEPT_NAME_LENGTH    12
 
 #endif

@@ -113,10 +113,43 @@ static int RecordOwned(const LogReplay* replay, int code, const char* codeText, 
     return code != LogCodeRK || UninstallEntryNames(argument, replay->targetPath, UNINSTALL_PROGRAM);
 }
 
-// Undoes one record. Returns 0 when what it names is still there; a folder
-// only counts when something left before it (its files) keeps it, since a
-// folder that holds the user's own files stays by design.
-static int UndoRecord(const LogReplay* replay, const char* line, int leftBefore)
+enum RecordUndo {
+    RecordLeft = 0,     // what it names is still there
+    RecordDone = 1,     // undone, or passed over
+    RecordForCaller = 2 // stays in the log; the caller undoes it afterwards
+};
+
+// Gives a kept file its name back. The game's file was undone before (its
+// NC line comes later in the log); while it is still there the kept file
+// waits, recorded.
+static int RestoreKept(LogReplay* replay, const char* base, const char* argument)
+{
+    const char* name = KeptRecordName(argument);
+    char kept[ReplayPathCapacity];
+    char path[ReplayPathCapacity];
+    char relative[ReplayPathCapacity];
+    if (replay->linkedLevel >= 0 || !PathPlainBelow(base, name) ||
+        !KeptRecordPath(argument, relative, sizeof relative) || !CopyText(kept, sizeof kept, replay->targetPath) ||
+        !AppendText(kept, sizeof kept, relative) || !CopyText(path, sizeof path, replay->targetPath) ||
+        !AppendText(path, sizeof path, name))
+        return RecordDone;
+    // A link in the kept file's place is someone else's: a rename may move
+    // what it points to (Wine's does).
+    DWORD attributes = GetFileAttributesA(kept);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) || IsLink(kept))
+        return RecordDone;
+    if (replay->ownProgram && lstrcmpiA(name, replay->ownProgram) == 0) {
+        memcpy(replay->ownKept, argument, KEPT_NAME_LENGTH);
+        replay->ownKept[KEPT_NAME_LENGTH] = '\0';
+        return RecordForCaller;
+    }
+    return MoveFileA(kept, path) ? RecordDone : RecordLeft;
+}
+
+// Undoes one record (RecordUndo). A folder only counts as left when
+// something left before it (its files) keeps it, since a folder that holds
+// the user's own files stays by design.
+static int UndoRecord(LogReplay* replay, const char* line, int leftBefore)
 {
     char codeText[3];
     char argument[LogLineCapacity];
@@ -132,6 +165,8 @@ static int UndoRecord(const LogReplay* replay, const char* line, int leftBefore)
     CopyText(base, sizeof base, replay->targetPath);
     base[strlen(base) - 1] = '\0';
     switch (code) {
+    case LogCodeKF:
+        return RestoreKept(replay, base, argument);
     case LogCodeRK:
         RemoveUninstallEntry(argument);
         return 1;
@@ -178,6 +213,7 @@ static int InGroup(int code, int group, ReplayOrder order)
     switch (code) {
     case LogCodeNC:
     case LogCodeSD:
+    case LogCodeKF:
         return group == 0;
     case LogCodeCI:
     case LogCodeCL:
@@ -194,6 +230,7 @@ int UndoLog(LogReplay* replay, char* text, size_t* size, ReplayOrder order)
     if (!LogIsSound(text, *size))
         return ReplayDamaged;
     PlainPathForget();
+    replay->ownKept[0] = '\0';
 
     // One mark per line: 1 while it is still to undo. The lines are walked
     // back through LogPreviousLine, which needs no table of their starts.
@@ -231,9 +268,10 @@ int UndoLog(LogReplay* replay, char* text, size_t* size, ReplayOrder order)
                 left[index] = 1;
                 continue;
             }
-            if (!UndoRecord(replay, line, anyLeft)) {
+            int undone = UndoRecord(replay, line, anyLeft);
+            if (undone != RecordDone) {
                 left[index] = 1;
-                anyLeft = 1;
+                anyLeft |= undone == RecordLeft;
             }
         }
     }

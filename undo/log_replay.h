@@ -8,6 +8,7 @@
 #include <stddef.h>
 
 #include "integration/install_log.h"
+#include "support/product_names.h"
 
 // What undoing the log needs besides the log: the folder its records are
 // undone in, and the ID record's level flags taken back.
@@ -15,6 +16,9 @@ struct LogReplay {
     const char* targetPath;   // the target folder, with its closing backslash
     const char* ownProgram;   // an NC name left to the caller (the running
                               // uninstaller), or NULL
+    // The kept name (KF) of the file that ownProgram took the place of: the
+    // caller gives it back once its own file is gone. "" for none.
+    char ownKept[KEPT_NAME_LENGTH + 1];
     int createdLevels[MaxCreatedLevels];  // the deepest kept when more are listed
     int levelCount;
     int recordLevels;         // levels the ID record lists
@@ -39,7 +43,8 @@ enum ReplayResult {
 // the groups before it is left. A record is passed over when it names what
 // setup does not make or its path runs through a link (reparse point); a
 // link that is itself the object goes as the link only. Files marked
-// read-only are deleted all the same. On ReplayLeft, text[0, *size) holds
+// read-only are deleted all the same. A kept file (KF) gets its name back
+// once the game's file has gone; one that is no longer there is passed over. On ReplayLeft, text[0, *size) holds
 // the log of what is still to undo: the ID line, the records left, the PN
 // line if there was one.
 int UndoLog(LogReplay* replay, char* text, size_t* size, ReplayOrder order);

@@ -1,6 +1,7 @@
 #include "undo/plain_path.h"
 
 #include <windows.h>
+#include <string.h>
 
 #include "support/bounded.h"
 
@@ -37,7 +38,37 @@ static int FinalPath(FinalPathCall final, const char* path, char* folder, DWORD 
 int IsLink(const char* path)
 {
     DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return 0;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return 1;
+    // Wine marks a link to a folder but not a link to a file (measured with
+    // 8.0): the file's resolved path then leaves its folder or changes name.
+    FinalPathCall final = FinalPathFunction();
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) || !final)
+        return 0;
+    char parent[PlainPathCapacity];
+    char parentFinal[PlainPathCapacity];
+    char fileFinal[PlainPathCapacity];
+    size_t leaf = 0;
+    for (size_t i = 0; path[i] != '\0'; ++i)
+        if (path[i] == '\\')
+            leaf = i + 1;
+    // The parent keeps its backslash only as a drive's root.
+    size_t parentLength = leaf == 3 ? 3 : leaf - 1;
+    if (leaf < 3 || parentLength >= sizeof parent)
+        return 1;
+    memcpy(parent, path, parentLength);
+    parent[parentLength] = '\0';
+    if (!FinalPath(final, parent, parentFinal, sizeof parentFinal) ||
+        !FinalPath(final, path, fileFinal, sizeof fileFinal))
+        return 1;
+    size_t length = (size_t)lstrlenA(parentFinal);
+    if (length > 0 && parentFinal[length - 1] == '\\')
+        parentFinal[length - 1] = '\0';
+    if (!AppendText(parentFinal, sizeof parentFinal, "\\") || !AppendText(parentFinal, sizeof parentFinal, path + leaf))
+        return 1;
+    return lstrcmpiA(parentFinal, fileFinal) != 0;
 }
 
 int PathPlainBelow(const char* base, const char* rest)

@@ -16,7 +16,9 @@ int PathPlainBelow(const char* base, const char* rest);
 // that follow in it; each replay starts afresh.
 void PlainPathForget();
 
-// 1 when path is a reparse point.
+// 1 when path is a reparse point, or a file whose resolved path is not
+// its folder's resolved path and its own name (a link that the file
+// system does not mark); also when that cannot be told.
 int IsLink(const char* path);
 
 // Deletes the file at path: a link as the link; a read-only file all the

@@ -72,6 +72,35 @@ static const char* AfterProductFolder(const RecordScope* scope, const char* path
     return length < 0 ? NULL : path + length;
 }
 
+const char* KeptRecordName(const char* argument)
+{
+    // "~KV" five digits ".ALT", exactly as the extraction writes it.
+    static const char Form[] = "~KV#####.ALT";
+    for (int i = 0; i < KEPT_NAME_LENGTH; ++i) {
+        char c = argument[i];
+        if (Form[i] == '#' ? (c < '0' || c > '9') : c != Form[i])
+            return NULL;
+    }
+    return argument[KEPT_NAME_LENGTH] == ' ' ? argument + KEPT_NAME_LENGTH + 1 : NULL;
+}
+
+int KeptRecordPath(const char* argument, char* path, size_t capacity)
+{
+    const char* name = KeptRecordName(argument);
+    if (!name)
+        return 0;
+    size_t folder = 0;
+    for (size_t i = 0; name[i] != '\0'; ++i)
+        if (name[i] == '\\')
+            folder = i + 1;
+    if (folder + KEPT_NAME_LENGTH + 1 > capacity)
+        return 0;
+    memcpy(path, name, folder);
+    memcpy(path + folder, argument, KEPT_NAME_LENGTH);
+    path[folder + KEPT_NAME_LENGTH] = '\0';
+    return 1;
+}
+
 int RecordInScope(const RecordScope* scope, const char* code, const char* argument)
 {
     const char* rest;
@@ -80,6 +109,9 @@ int RecordInScope(const RecordScope* scope, const char* code, const char* argume
         return EntryNameInsideTarget(argument);
     case LogCodeSD:
         return PathBelowFolder(argument, scope->targetPath);
+    case LogCodeKF:
+        rest = KeptRecordName(argument);
+        return rest != NULL && EntryNameInsideTarget(rest);
     case LogCodeCI:
         rest = AfterProductFolder(scope, argument);
         return rest != NULL && rest[0] == '\0';
@@ -145,6 +177,7 @@ int LogIsSound(const char* text, size_t size)
             break;
         case LogCodeNC:
         case LogCodeSD:
+        case LogCodeKF:
         case LogCodeCI:
         case LogCodeCL:
         case LogCodePG:

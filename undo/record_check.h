@@ -22,6 +22,8 @@ struct RecordScope {
 //   PG  the product's group;
 //   RK  a single key name (the caller also checks that the key's
 //       UninstallString names this target's uninstaller);
+//   KF  a kept name of the setup's form, a blank, a relative name inside
+//       the target folder (KeptRecordName);
 //   ID and PN, which change nothing.
 // 0 otherwise, and for every code the setup does not write. Names are
 // compared without regard to ASCII case.
@@ -35,6 +37,15 @@ int RecordInScope(const RecordScope* scope, const char* code, const char* argume
 // reader's line. A run killed before its end leaves no PN line. Anything
 // else is a damaged log, of which nothing is undone.
 int LogIsSound(const char* text, size_t size);
+
+// The argument of a KF record is "<kept name> <name>": the kept file's name
+// (KEPT_NAME_FORMAT) in the folder of name, the file it made way for.
+// Returns name when the kept name has that form, else NULL.
+const char* KeptRecordName(const char* argument);
+// The kept file of a KF record as a path relative to the target folder:
+// name's folder, then the kept name. 0 when it does not fit or the record
+// has not the form.
+int KeptRecordPath(const char* argument, char* path, size_t capacity);
 
 // 1 when path is folder (with or without its closing backslash) followed by
 // one more part or more, each passing the archive-name test.

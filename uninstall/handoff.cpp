@@ -246,29 +246,49 @@ int RunAsCopy(const char* arguments)
     return (int)result;
 }
 
-void DeleteAtRestart(const char* path)
+// Has path deleted (newPath NULL) or renamed to newPath when Windows next
+// starts; the marks are carried out in the order they were made.
+static void MarkForRestart(const char* path, const char* newPath)
 {
     if (!(GetVersion() & 0x80000000)) {
-        MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
+        MoveFileExA(path, newPath, MOVEFILE_DELAY_UNTIL_REBOOT);
         return;
     }
-    // Windows 9x carries out the [rename] section of wininit.ini at start;
-    // "NUL=" deletes. The section may hold lines of other programs, and
-    // "NUL" may come several times, so the section is read and written
-    // back whole with one line more. Its names must be short ones.
+    // Windows 9x carries out the [rename] section of wininit.ini at start,
+    // "new=old" lines; "NUL=" deletes. The section may hold lines of other
+    // programs, and "NUL" may come several times, so the section is read
+    // and written back whole with one line more. Its names must be short
+    // ones, so a new name must exist now.
     char shortPath[MAX_PATH];
+    char shortNew[MAX_PATH];
     DWORD shortLength = GetShortPathNameA(path, shortPath, sizeof shortPath);
     if (shortLength == 0 || shortLength >= sizeof shortPath)
         return;
+    DWORD newLength = newPath ? GetShortPathNameA(newPath, shortNew, sizeof shortNew) : 3;
+    if (newLength == 0 || newLength >= sizeof shortNew)
+        return;
+    if (!newPath)
+        CopyText(shortNew, sizeof shortNew, "NUL");
     static char section[8192];
     DWORD used = GetPrivateProfileSectionA("rename", section, sizeof section, "wininit.ini");
     // Every line ends in a zero, the section in a second one. A section cut
     // to the buffer would lose other programs' lines when written back.
-    if (used >= sizeof section - 2 || used + 4 + shortLength + 2 > sizeof section)
+    if (used >= sizeof section - 2 || used + newLength + 1 + shortLength + 2 > sizeof section)
         return;
     char* line = section + used;
-    CopyText(line, sizeof section - used, "NUL=");
+    CopyText(line, sizeof section - used, shortNew);
+    AppendText(line, sizeof section - used, "=");
     AppendText(line, sizeof section - used, shortPath);
-    line[4 + shortLength + 1] = '\0';
+    line[newLength + 1 + shortLength + 1] = '\0';
     WritePrivateProfileSectionA("rename", section, "wininit.ini");
+}
+
+void DeleteAtRestart(const char* path)
+{
+    MarkForRestart(path, NULL);
+}
+
+void MoveAtRestart(const char* path, const char* newPath)
+{
+    MarkForRestart(path, newPath);
 }

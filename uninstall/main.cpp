@@ -112,9 +112,11 @@ static DWORD Uninstall(const char* self, int silent)
         // No copy could run (no temporary folder, Win32s): the work is done
         // here, and this program's own file goes when Windows next starts.
         result = (DWORD)RemoveGame(&removal);
+        // This file's mark comes first: a file that it took the place of
+        // gets the name back after it.
         if (result == UninstallComplete || result == UninstallFolderKept) {
-            FinishRemoval(&removal);
             DeleteAtRestart(self);
+            FinishRemoval(&removal);
         }
     }
     if (!silent)

@@ -120,11 +120,20 @@ void FinishRemoval(Removal* removal)
         levelsGone = RemoveCreatedLevels(&removal->replay);
         keptByUser = !levelsGone && TargetHoldsOthers(removal);
     }
-    if (fileGone)
+    // A file that was in the uninstaller's place before the install.
+    char kept[PathCapacity];
+    int keptBack = removal->replay.ownKept[0] != '\0' &&
+                   TargetFile(removal, removal->replay.ownKept, kept, sizeof kept);
+    if (fileGone) {
+        if (keptBack)
+            MoveFileA(kept, program);
         return;
+    }
     // The levels that only the file kept go with it, deepest first, after
     // the file: the order in which Windows carries the marks out.
     DeleteAtRestart(program);
+    if (keptBack)
+        MoveAtRestart(kept, program);
     char level[PathCapacity];
     for (int k = removal->replay.levelCount - 1; !levelsGone && k >= 0 && removal->replay.createdLevels[k]; --k)
         if (CreatedLevelPath(&removal->replay, k, level, sizeof level) &&

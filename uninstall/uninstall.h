@@ -40,9 +40,10 @@ int LogPresent(const Removal* removal);
 // UninstallInUse (what is left stays in the log, with the Start menu and
 // the uninstall entry).
 int RemoveGame(Removal* removal);
-// Deletes uninst.exe in the target folder and removes the folder levels that
-// setup created, each only if empty, with retries for a few seconds; what is
-// still there then goes when Windows next starts.
+// Deletes uninst.exe in the target folder, gives a file that it took the
+// place of its name back, and removes the folder levels that setup created,
+// each only if empty, with retries for a few seconds; what is still there
+// then goes (or comes back) when Windows next starts.
 void FinishRemoval(Removal* removal);
 
 // Copies this program to the temporary folder and starts the copy on
@@ -56,5 +57,8 @@ const char* CopyArguments(const char* arguments);
 int RunAsCopy(const char* arguments);
 // Has path deleted when Windows next starts.
 void DeleteAtRestart(const char* path);
+// Has path renamed to newPath when Windows next starts, after what was
+// marked before; newPath must exist now (Windows 9x takes short names).
+void MoveAtRestart(const char* path, const char* newPath);
 
 #endif

@@ -2,7 +2,8 @@
 // through acts only inside its folder, as Windows resolves the path (see
 // win_path.h): NC and SD below the target folder, CI the product's own
 // Start-menu folder, CL a ".lnk" directly in it, RK one key name, PG the
-// product's group; WC and IN, which the setup never writes, nothing.
+// product's group, KF a kept file and the file it made way for, both below
+// the target folder; WC and IN, which the setup never writes, nothing.
 // The first input byte picks the code, the rest is the argument.
 #include "integration/install_log.h"
 #include "undo/record_check.h"
@@ -39,12 +40,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size < 1)
         return 0;
-    static const char* const codes[] = {"NC", "SD", "CI", "CL", "PG", "RK", "WC", "IN"};
+    static const char* const codes[] = {"NC", "SD", "CI", "CL", "PG", "RK", "WC", "IN", "KF"};
     std::string argument((const char*)data + 1, size - 1);
     argument = argument.substr(0, argument.find('\0'));
     if (argument.size() >= LogLineCapacity)
         return 0;
-    const char* code = codes[data[0] % 8];
+    const char* code = codes[data[0] % 9];
     RecordScope scope = {Target, Programs};
     if (!RecordInScope(&scope, code, argument.c_str()))
         return 0;
@@ -52,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::string productFolder = std::string(Programs) + "\\" + PRODUCT_NAME;
     std::string last;
     int ok = 1;
-    switch (data[0] % 8) {
+    switch (data[0] % 9) {
     case 0:  // NC
         ok = ResolvesBelow(Target + argument, Target);
         break;
@@ -73,6 +74,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     case 5:  // RK
         ok = !argument.empty() && argument.find('\\') == std::string::npos;
         break;
+    case 8: {  // KF
+        char kept[LogLineCapacity];
+        ok = KeptRecordPath(argument.c_str(), kept, sizeof kept) &&
+             ResolvesBelow(Target + std::string(KeptRecordName(argument.c_str())), Target) &&
+             ResolvesBelow(Target + std::string(kept), Target);
+        break;
+    }
     default:  // WC, IN
         ok = 0;
         break;

@@ -78,6 +78,30 @@ std::vector<std::string> Tree(const std::string& root)
     return ListTree(root, TreeFolders);
 }
 
+bool PlantOld(const std::string& path, const Bytes& data, bool readOnly)
+{
+    MakeFolders(path.substr(0, path.rfind('\\')));
+    if (!WriteWhole(path, data))
+        return false;
+    SYSTEMTIME may1999 = { 1999, 5, 6, 1, 12, 30, 15, 0 };
+    FILETIME old;
+    SystemTimeToFileTime(&may1999, &old);
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    bool stamped = file != INVALID_HANDLE_VALUE && SetFileTime(file, &old, NULL, &old);
+    CloseHandle(file);
+    return stamped && (!readOnly || SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+}
+
+std::string Stamp(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return "<missing>";
+    return ReadOr(path) + " written " + std::to_string(data.ftLastWriteTime.dwHighDateTime) + ":" +
+           std::to_string(data.ftLastWriteTime.dwLowDateTime) + " attributes " +
+           std::to_string(data.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+}
+
 void RemoveTree(const std::string& root)
 {
     std::string base = Unslashed(root);

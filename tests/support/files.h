@@ -35,6 +35,11 @@ std::vector<std::string> Tree(const std::string& root);
 bool Link(const std::string& target, const std::string& link);
 void Unlink(const std::string& link);
 bool IsLink(const std::string& path);
+// A file of the user's as it was before an install: bytes, a last write
+// time of its own (1 May 1999) and, when readOnly, that attribute. Its
+// Stamp is all of that in one text, to compare after an undo.
+bool PlantOld(const std::string& path, const Bytes& data, bool readOnly = false);
+std::string Stamp(const std::string& path);
 // Removes a folder and everything in it (read-only files too); a link goes
 // as the link.
 void RemoveTree(const std::string& root);

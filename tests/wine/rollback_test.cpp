@@ -248,6 +248,54 @@ TEST_F(Rollback, NoUndoGoesThroughALink)
     }
 }
 
+TEST_F(Rollback, FilesThatWereThereGetTheirNamesBack)
+{
+    // What the extraction leaves where the user's files stood in the game's
+    // places: theirs under kept names, the game's in the places.
+    struct Case {
+        const char* name;
+        const char* kept;   // NULL: the kept file has gone since
+        bool readOnly;
+    } cases[] = {
+        { "kovra.exe", "~KV00000.ALT", true },
+        { "data\\level.dat", "data\\~KV00001.ALT", false },
+        { "uninst.exe", "~KV00002.ALT", false },
+        { "readme.txt", NULL, false },
+    };
+    MakeFolders(T("data"));
+    std::vector<std::string> log = { "ID 3 0 0 0" };
+    for (const Case& c : cases) {
+        std::string kept = c.kept ? c.kept : "~KV00003.ALT";
+        if (c.kept)
+            ASSERT_TRUE(PlantOld(T(c.kept), std::string("mine: ") + c.name, c.readOnly));
+        WriteWhole(T(c.name), "game");
+        log.push_back("KF " + kept.substr(kept.rfind('\\') + 1) + " " + c.name);
+        log.push_back(std::string("NC ") + c.name);
+    }
+    // A kept name that is a link to a file outside: that file stays put.
+    WriteWhole("C:\\rb\\outside.txt", "theirs");
+    ASSERT_TRUE(Link("C:\\rb\\outside.txt", T("~KV00004.ALT")));
+    log.push_back("KF ~KV00004.ALT stolen.txt");
+    std::vector<std::string> stamps;
+    for (const Case& c : cases)
+        stamps.push_back(c.kept ? Stamp(T(c.kept)) : "<missing>");
+    // A game file held open keeps its place, and the kept file waits with it.
+    HANDLE held = CreateFileA(T("data\\level.dat").c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    WriteLog(log);
+    EXPECT_EQ(0, RunRollback());
+    EXPECT_EQ("ID 3 0 0 0\r\nKF ~KV00001.ALT data\\level.dat\r\nNC data\\level.dat\r\n", ReadOr(gSetup.log.logPath));
+    EXPECT_EQ("game", ReadOr(T("data\\level.dat")));
+    CloseHandle(held);
+    gSetup.log.logOpened = 1;
+    EXPECT_EQ(1, RunRollback());
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i)
+        EXPECT_EQ(stamps[i], Stamp(T(cases[i].name))) << cases[i].name;
+    EXPECT_EQ("theirs", ReadOr("C:\\rb\\outside.txt"));
+    Unlink(T("~KV00004.ALT"));
+    std::vector<std::string> left = { "data\\", "data\\level.dat", "kovra.exe", "uninst.exe" };
+    EXPECT_EQ(left, Tree(kTarget));
+}
+
 TEST_F(Rollback, WithoutALogOnlyTheTemporaryFilesGo)
 {
     MakeFolders(kTarget);
