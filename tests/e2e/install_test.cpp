@@ -259,11 +259,15 @@ TEST_F(Install, AFileBlockingAPayloadSubFolder)
     CreateDirectoryA("C:\\kovra-e2e", NULL);
     CreateDirectoryA("C:\\kovra-e2e\\game", NULL);
     ASSERT_TRUE(fx::WriteWhole("C:\\kovra-e2e\\game\\data", "mine"));
+    // Files of the user's where the game's go come back as they were.
+    ASSERT_TRUE(fx::PlantOld("C:\\kovra-e2e\\game\\kovra.exe", "my kovra", true));
+    std::string stamp = fx::Stamp("C:\\kovra-e2e\\game\\kovra.exe");
     e2e::InstallRun run = e2e::Install(exe.c_str(), "C:\\kovra-e2e\\game");
     EXPECT_EQ(std::vector<std::string>({ FolderError }), run.errorBoxes);
     ExpectAbandonedAfterAFullTimeline(run);
-    // uninst.exe and kovra.exe came and went, as did temp.uni and the log.
-    EXPECT_EQ(std::vector<std::string>({ "data" }), fx::Tree("C:\\kovra-e2e\\game\\"));
+    // uninst.exe and the game's kovra.exe came and went, as did temp.uni and the log.
+    EXPECT_EQ(std::vector<std::string>({ "data", "kovra.exe" }), fx::Tree("C:\\kovra-e2e\\game\\"));
+    EXPECT_EQ(stamp, fx::Stamp("C:\\kovra-e2e\\game\\kovra.exe"));
 }
 
 // Whoever can write to the target folder adds lines to the log while the

@@ -131,7 +131,8 @@ bool CopiesMarkedForDeletion()
 // SilentBesideSetup: /S while a setup stands on its first page.
 enum Start { ViaUninstallList, ViaItem, Silent, HandTypedCopy, SilentBesideSetup };
 // What happens to the installed game before the uninstaller runs.
-enum Change { Nothing, UserFiles, HoldFile, ReadOnlyFile };
+// InTheGamesPlaces: files of the user's stood where the game's go.
+enum Change { Nothing, UserFiles, HoldFile, ReadOnlyFile, InTheGamesPlaces };
 
 struct Case {
     const char* name;
@@ -162,6 +163,8 @@ const Case Cases[] = {
     // A file in use keeps the log, the entry and the link for a second run.
     { "FileInUse", NULL, ViaItem, IDYES, HoldFile, "", 4, InUse },
     { "ReadOnlyFile", NULL, Silent, 0, ReadOnlyFile, "", 0, NULL },
+    // What was in the game's places comes back, another program's uninstaller too.
+    { "UsersFilesComeBack", NULL, Silent, 0, InTheGamesPlaces, "", 2, NULL },
     // One setup or uninstaller at a time.
     { "NotWhileASetupRuns", NULL, SilentBesideSetup, 0, Nothing, "", 1, NULL },
 };
@@ -238,9 +241,19 @@ TEST_P(Uninstall, RemovesWhatSetupMade)
         RegSetValueExA(other, "UninstallString", 0, REG_SZ, (const BYTE*)"C:\\Other\\uninst.exe", 20);
         RegCloseKey(other);
     }
+    const char* const places[] = { "kovra.exe", "data\\level1.dat", "uninst.exe" };
+    std::vector<std::string> stamps;
+    for (const char* name : places) {
+        if (c.change == InTheGamesPlaces && fx::PlantOld(game + name, std::string("mine: ") + name, name == places[0]))
+            stamps.push_back(fx::Stamp(game + name));
+    }
     Machine before = Snapshot(progman.get());
 
     ASSERT_EQ("Installation erfolgreich.", e2e::Install(Setup, Target).closingText);
+    if (c.change == InTheGamesPlaces) {
+        EXPECT_TRUE(fx::Filler(30000, 1) == fx::ReadOr(game + "kovra.exe"));
+        EXPECT_EQ(stamps[0], fx::Stamp(game + "~KV00001.ALT"));
+    }
     Machine installed = Snapshot(progman.get());
     ASSERT_FALSE(before == installed);
     if (c.change == UserFiles) {
@@ -303,6 +316,8 @@ TEST_P(Uninstall, RemovesWhatSetupMade)
     EXPECT_TRUE(Becomes(before, progman.get())) << ::testing::PrintToString(Snapshot(progman.get()))
                                                  << " instead of " << ::testing::PrintToString(before);
     EXPECT_TRUE(CopiesMarkedForDeletion());
+    for (size_t i = 0; i < stamps.size(); ++i)
+        EXPECT_EQ(stamps[i], fx::Stamp(game + places[i]));
     if (c.added == Hostile)
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(fx::UninstallList) + "\\OtherApp").c_str());
 }
