@@ -87,16 +87,15 @@ static int KeepAside()
     if (folder + KEPT_NAME_LENGTH >= sizeof keptPath)
         return 0;
     memcpy(keptPath, extraction.entryPath, folder);
-    // A name taken meanwhile (kept files of an earlier run) makes the move
-    // fail: the next number is tried.
+    // The move refuses a name that is taken (kept files of an earlier run):
+    // the next number is tried. Windows 9x and NT report that differently.
     for (int tries = 0;; ++tries) {
         if (tries == KeptNameTries)
             return 0;
         wsprintfA(keptPath + folder, KEPT_NAME_FORMAT, (unsigned int)(extraction.keptCount++ % 100000));
         if (MoveFileA(extraction.entryPath, keptPath))
             break;
-        DWORD error = GetLastError();
-        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
+        if (GetFileAttributesA(keptPath) == INVALID_FILE_ATTRIBUTES)
             return 0;
     }
     // A record that did not get into the log would lose the file's name.

@@ -85,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size)
             abort();
         ++pieces;
         // Sound: whole lines of the setup's codes, the ID line first.
-        static const char codes[] = "NC SD CI CL PG RK PN ";
+        static const char codes[] = "NC SD KF CI CL PG RK PN ";
         int first = end == 0;
         if (sound && (strlen(argument) < 5 || argument[2] != ' ' || argument[strlen(argument) - 1] != '\n' ||
                       (first != (strncmp(argument, "ID ", 3) == 0)) ||
