@@ -37,6 +37,11 @@ int ShortcutPointsInto(const char* linkPath, const char* folder);
 int SendProgmanCommand(const char* command);
 int CreateProgramGroup(const char* group);
 int DeleteProgramGroup(const char* group);
+// 0 when Program Manager describes group with an item whose command line
+// lies outside folder (a path with its closing backslash): another install
+// has made the group anew. 1 when every item lies inside, or the group
+// cannot be read.
+int ProgramGroupPointsInto(const char* group, const char* folder);
 // ShowGroup (result unused), then AddItem; returns the AddItem result.
 int AddProgramItem(const char* group, const char* commandLine, const char* itemName);
 

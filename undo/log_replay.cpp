@@ -171,7 +171,9 @@ static int UndoRecord(LogReplay* replay, const char* line, int leftBefore)
         RemoveUninstallEntry(argument);
         return 1;
     case LogCodePG:
-        DeleteProgramGroup(argument);
+        // A second install makes the group anew, for its own folder.
+        if (ProgramGroupPointsInto(argument, replay->targetPath))
+            DeleteProgramGroup(argument);
         return 1;
     case LogCodeNC:
     case LogCodeSD: {

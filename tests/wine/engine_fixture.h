@@ -218,6 +218,13 @@ public:
         DeleteCriticalSection(&lock_);
     }
     bool registered() const { return registered_; }
+    // What a request for a group's description gets; none while empty.
+    void describe(const std::string& text)
+    {
+        EnterCriticalSection(&lock_);
+        description_ = text;
+        LeaveCriticalSection(&lock_);
+    }
     // Each command as received: its bytes up to and including the zero.
     std::vector<std::string> commands() const
     {
@@ -249,7 +256,7 @@ private:
         }
         return 0;
     }
-    static HDDEDATA CALLBACK Callback(UINT type, UINT, HCONV, HSZ topic, HSZ, HDDEDATA data, ULONG_PTR, ULONG_PTR)
+    static HDDEDATA CALLBACK Callback(UINT type, UINT, HCONV, HSZ topic, HSZ item, HDDEDATA data, ULONG_PTR, ULONG_PTR)
     {
         ProgmanServer* server = current_;
         if (!server)
@@ -266,6 +273,13 @@ private:
             LeaveCriticalSection(&server->lock_);
             return (HDDEDATA)(ULONG_PTR)(server->accept_ ? DDE_FACK : DDE_FNOTPROCESSED);
         }
+        if (type == XTYP_REQUEST) {
+            EnterCriticalSection(&server->lock_);
+            std::string text = server->description_;
+            LeaveCriticalSection(&server->lock_);
+            if (!text.empty())
+                return DdeCreateDataHandle(server->instance_, (BYTE*)&text[0], (DWORD)text.size() + 1, 0, item, CF_TEXT, 0);
+        }
         return NULL;
     }
 
@@ -277,6 +291,7 @@ private:
     HANDLE thread_;
     DWORD threadId_;
     std::vector<std::string> commands_;
+    std::string description_;
     mutable CRITICAL_SECTION lock_;
     static ProgmanServer* current_;
 };

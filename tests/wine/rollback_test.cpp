@@ -125,6 +125,26 @@ TEST_F(Rollback, UndoesEveryRecordFromTheLastLineBack)
     EXPECT_EQ(sent, progman.commands());
 }
 
+TEST_F(Rollback, AProgramGroupGoesOnlyWhileItsItemsStartThisTargetsPrograms)
+{
+    // Program Manager's description of the group, its item starting program.
+    auto group = [](const std::string& program) {
+        return "\"Kovra Rendo Cup\",C:\\WINDOWS\\KOVRAREN.GRP,1\r\n\"Entferne Kovra Rendo Cup\",\"" + program +
+               "\",,,0,0,0,0,0\r\n";
+    };
+    // No answer (the group goes, untold), this target's, a second install's.
+    const std::pair<std::string, bool> cases[] = {
+        { "", true }, { group("C:\\RB\\Spiele\\Kovra Rendo Cup\\uninst.exe"), true }, { group("C:\\B\\uninst.exe"), false }
+    };
+    for (const auto& c : cases) {
+        ProgmanServer progman;
+        progman.describe(c.first);
+        WriteLog({ "ID 3 0 1 1", "PG Kovra Rendo Cup", "PN Kovra Rendo Cup" });
+        EXPECT_EQ(1, RunRollback());
+        EXPECT_EQ(c.second, !progman.commands().empty()) << c.first;
+    }
+}
+
 TEST_F(Rollback, LinesAddedToTheLogTouchNothingSetupDidNotMake)
 {
     std::string menu = ProgramsFolder() + "\\Kovra Rendo Cup";
@@ -250,50 +270,29 @@ TEST_F(Rollback, NoUndoGoesThroughALink)
 
 TEST_F(Rollback, FilesThatWereThereGetTheirNamesBack)
 {
-    // What the extraction leaves where the user's files stood in the game's
-    // places: theirs under kept names, the game's in the places.
-    struct Case {
-        const char* name;
-        const char* kept;   // NULL: the kept file has gone since
-        bool readOnly;
-    } cases[] = {
-        { "kovra.exe", "~KV00000.ALT", true },
-        { "data\\level.dat", "data\\~KV00001.ALT", false },
-        { "uninst.exe", "~KV00002.ALT", false },
-        { "readme.txt", NULL, false },
-    };
-    MakeFolders(T("data"));
-    std::vector<std::string> log = { "ID 3 0 0 0" };
-    for (const Case& c : cases) {
-        std::string kept = c.kept ? c.kept : "~KV00003.ALT";
-        if (c.kept)
-            ASSERT_TRUE(PlantOld(T(c.kept), std::string("mine: ") + c.name, c.readOnly));
-        WriteWhole(T(c.name), "game");
-        log.push_back("KF " + kept.substr(kept.rfind('\\') + 1) + " " + c.name);
-        log.push_back(std::string("NC ") + c.name);
-    }
-    // A kept name that is a link to a file outside: that file stays put.
+    // As the extraction leaves them: the user's files under kept names, the
+    // game's in their places. One kept file has gone since; one kept name
+    // is a link to a file outside.
+    ASSERT_TRUE(PlantOld(T("~KV00000.ALT"), "mine", true));
+    ASSERT_TRUE(PlantOld(T("data\\~KV00001.ALT"), "my level"));
+    std::string stamps[] = { Stamp(T("~KV00000.ALT")), Stamp(T("data\\~KV00001.ALT")) };
+    for (const char* name : { "kovra.exe", "data\\level.dat", "readme.txt" })
+        WriteWhole(T(name), "game");
     WriteWhole("C:\\rb\\outside.txt", "theirs");
-    ASSERT_TRUE(Link("C:\\rb\\outside.txt", T("~KV00004.ALT")));
-    log.push_back("KF ~KV00004.ALT stolen.txt");
-    std::vector<std::string> stamps;
-    for (const Case& c : cases)
-        stamps.push_back(c.kept ? Stamp(T(c.kept)) : "<missing>");
-    // A game file held open keeps its place, and the kept file waits with it.
+    ASSERT_TRUE(Link("C:\\rb\\outside.txt", T("~KV00003.ALT")));
+    // A game file held open keeps its place, and its kept file waits with it.
     HANDLE held = CreateFileA(T("data\\level.dat").c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    WriteLog(log);
+    WriteLog({ "ID 3 0 0 0", "KF ~KV00000.ALT kovra.exe", "NC kovra.exe", "KF ~KV00001.ALT data\\level.dat",
+               "NC data\\level.dat", "KF ~KV00002.ALT readme.txt", "NC readme.txt", "KF ~KV00003.ALT stolen.txt" });
     EXPECT_EQ(0, RunRollback());
     EXPECT_EQ("ID 3 0 0 0\r\nKF ~KV00001.ALT data\\level.dat\r\nNC data\\level.dat\r\n", ReadOr(gSetup.log.logPath));
-    EXPECT_EQ("game", ReadOr(T("data\\level.dat")));
     CloseHandle(held);
-    gSetup.log.logOpened = 1;
     EXPECT_EQ(1, RunRollback());
-    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i)
-        EXPECT_EQ(stamps[i], Stamp(T(cases[i].name))) << cases[i].name;
+    EXPECT_EQ(stamps[0], Stamp(T("kovra.exe")));
+    EXPECT_EQ(stamps[1], Stamp(T("data\\level.dat")));
     EXPECT_EQ("theirs", ReadOr("C:\\rb\\outside.txt"));
-    Unlink(T("~KV00004.ALT"));
-    std::vector<std::string> left = { "data\\", "data\\level.dat", "kovra.exe", "uninst.exe" };
-    EXPECT_EQ(left, Tree(kTarget));
+    Unlink(T("~KV00003.ALT"));
+    EXPECT_EQ(std::vector<std::string>({ "data\\", "data\\level.dat", "kovra.exe" }), Tree(kTarget));
 }
 
 TEST_F(Rollback, WithoutALogOnlyTheTemporaryFilesGo)
