@@ -73,6 +73,7 @@ int OpenExtraction()
 static int KeepAside()
 {
     ExtractionState& extraction = gSetup.extraction;
+    // A folder in the place is no file to keep; its creation fails later.
     DWORD attributes = GetFileAttributesA(extraction.entryPath);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return 1;
@@ -135,13 +136,18 @@ static int OpenEntry(Stream* archive)
     if (!CopyText(extraction.entryPath, sizeof extraction.entryPath, gSetup.targetPath) ||
         !AppendText(extraction.entryPath, sizeof extraction.entryPath, extraction.entryName))
         return FailExtraction(AbortFileCreate);
-    if (!KeepAside())
-        return FailExtraction(AbortFileCreate);
-    extraction.entryFile = StreamOpen(extraction.entryPath, StreamWriteBinary);
+    // Made only where nothing is: what is in the place is kept aside first,
+    // and nothing is written through a link.
+    extraction.entryFile = StreamOpen(extraction.entryPath, StreamWriteNew);
+    if (!extraction.entryFile && GetFileAttributesA(extraction.entryPath) != INVALID_FILE_ATTRIBUTES) {
+        if (!KeepAside())
+            return FailExtraction(AbortFileCreate);
+        extraction.entryFile = StreamOpen(extraction.entryPath, StreamWriteNew);
+    }
     if (!extraction.entryFile) {
         if (!CreateFileFolders(extraction.entryPath))
             return FailExtraction(AbortFileFolders);
-        extraction.entryFile = StreamOpen(extraction.entryPath, StreamWriteBinary);
+        extraction.entryFile = StreamOpen(extraction.entryPath, StreamWriteNew);
         if (!extraction.entryFile)
             return FailExtraction(AbortFileCreate);
     }

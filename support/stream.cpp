@@ -12,12 +12,13 @@
 
 typedef HANDLE RawFile;
 
-static RawFile RawOpen(const char* path, int writing)
+static RawFile RawOpen(const char* path, int writing, int fresh)
 {
     // Shared for reading only: nobody else writes to the log, or to a
     // payload file, while the setup has it open.
     HANDLE file = CreateFileA(path, writing ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ, NULL,
-                              writing ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+                              fresh ? CREATE_NEW : writing ? CREATE_ALWAYS : OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
     return file == INVALID_HANDLE_VALUE ? NULL : file;
 }
 
@@ -67,9 +68,9 @@ static int RawClose(RawFile file)
 typedef int RawFile;
 
 // Descriptor + 1, so that 0 means "none" as the Windows handle does.
-static RawFile RawOpen(const char* path, int writing)
+static RawFile RawOpen(const char* path, int writing, int fresh)
 {
-    int fd = writing ? open(path, O_WRONLY | O_CREAT | O_TRUNC, 0644) : open(path, O_RDONLY);
+    int fd = writing ? open(path, O_WRONLY | O_CREAT | (fresh ? O_EXCL : O_TRUNC), 0644) : open(path, O_RDONLY);
     return fd < 0 ? 0 : fd + 1;
 }
 
@@ -120,7 +121,8 @@ struct Stream {
 
 Stream* StreamOpen(const char* path, StreamMode mode)
 {
-    int writing = mode == StreamWriteBinary || mode == StreamWriteText;
+    int fresh = mode == StreamWriteNew;
+    int writing = mode == StreamWriteBinary || mode == StreamWriteText || fresh;
     HGLOBAL memory = GlobalAlloc(GMEM_FIXED, sizeof(Stream));
     Stream* stream = memory ? (Stream*)GlobalLock(memory) : NULL;
     if (!stream) {
@@ -128,7 +130,7 @@ Stream* StreamOpen(const char* path, StreamMode mode)
             GlobalFree(memory);
         return NULL;
     }
-    RawFile file = RawOpen(path, writing);
+    RawFile file = RawOpen(path, writing, fresh);
     if (!file) {
         GlobalUnlock(memory);
         GlobalFree(memory);

@@ -16,7 +16,8 @@ enum StreamMode {
     StreamReadBinary,   // "rb": an existing file
     StreamWriteBinary,  // "wb": created, or emptied when it exists
     StreamReadText,     // "rt"
-    StreamWriteText     // "wt"
+    StreamWriteText,    // "wt"
+    StreamWriteNew      // "wbx": created; fails when the name exists, a link too
 };
 
 struct Stream;
