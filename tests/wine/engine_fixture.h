@@ -200,7 +200,10 @@ private:
 // conversations reach it first; tests check that it saw every command.
 class ProgmanServer {
 public:
-    explicit ProgmanServer(bool accept = true) : accept_(accept)
+    // description: what a request for a group's description gets; none
+    // while empty.
+    explicit ProgmanServer(bool accept = true, const std::string& description = "")
+        : accept_(accept), description_(description)
     {
         InitializeCriticalSection(&lock_);
         current_ = this;
@@ -218,13 +221,6 @@ public:
         DeleteCriticalSection(&lock_);
     }
     bool registered() const { return registered_; }
-    // What a request for a group's description gets; none while empty.
-    void describe(const std::string& text)
-    {
-        EnterCriticalSection(&lock_);
-        description_ = text;
-        LeaveCriticalSection(&lock_);
-    }
     // Each command as received: its bytes up to and including the zero.
     std::vector<std::string> commands() const
     {
@@ -273,13 +269,9 @@ private:
             LeaveCriticalSection(&server->lock_);
             return (HDDEDATA)(ULONG_PTR)(server->accept_ ? DDE_FACK : DDE_FNOTPROCESSED);
         }
-        if (type == XTYP_REQUEST) {
-            EnterCriticalSection(&server->lock_);
-            std::string text = server->description_;
-            LeaveCriticalSection(&server->lock_);
-            if (!text.empty())
-                return DdeCreateDataHandle(server->instance_, (BYTE*)&text[0], (DWORD)text.size() + 1, 0, item, CF_TEXT, 0);
-        }
+        if (type == XTYP_REQUEST && !server->description_.empty())
+            return DdeCreateDataHandle(server->instance_, (BYTE*)server->description_.c_str(),
+                                       (DWORD)server->description_.size() + 1, 0, item, CF_TEXT, 0);
         return NULL;
     }
 
@@ -291,7 +283,7 @@ private:
     HANDLE thread_;
     DWORD threadId_;
     std::vector<std::string> commands_;
-    std::string description_;
+    const std::string description_;
     mutable CRITICAL_SECTION lock_;
     static ProgmanServer* current_;
 };

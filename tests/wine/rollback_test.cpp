@@ -137,8 +137,7 @@ TEST_F(Rollback, AProgramGroupGoesOnlyWhileItsItemsStartThisTargetsPrograms)
         { "", true }, { group("C:\\RB\\Spiele\\Kovra Rendo Cup\\uninst.exe"), true }, { group("C:\\B\\uninst.exe"), false }
     };
     for (const auto& c : cases) {
-        ProgmanServer progman;
-        progman.describe(c.first);
+        ProgmanServer progman(true, c.first);
         WriteLog({ "ID 3 0 1 1", "PG Kovra Rendo Cup", "PN Kovra Rendo Cup" });
         EXPECT_EQ(1, RunRollback());
         EXPECT_EQ(c.second, !progman.commands().empty()) << c.first;
