@@ -131,7 +131,9 @@ bool CopiesMarkedForDeletion()
 // SilentBesideSetup: /S while a setup stands on its first page.
 enum Start { ViaUninstallList, ViaItem, Silent, HandTypedCopy, SilentBesideSetup };
 // What happens to the installed game before the uninstaller runs.
-enum Change { Nothing, UserFiles, HoldFile, ReadOnlyFile };
+// DataIsALink: data\ replaced by a link to a folder outside with a
+// level1.dat of the user's.
+enum Change { Nothing, UserFiles, HoldFile, ReadOnlyFile, DataIsALink };
 
 struct Case {
     const char* name;
@@ -162,6 +164,9 @@ const Case Cases[] = {
     // A file in use keeps the log, the entry and the link for a second run.
     { "FileInUse", NULL, ViaItem, IDYES, HoldFile, "", 4, InUse },
     { "ReadOnlyFile", NULL, Silent, 0, ReadOnlyFile, "", 0, NULL },
+    // Nothing goes through the link. Wine's RemoveDirectoryA refuses a host
+    // link to a folder that holds files, so the target keeps the link.
+    { "DataIsALink", NULL, Silent, 0, DataIsALink, "", 2, NULL },
     // One setup or uninstaller at a time.
     { "NotWhileASetupRuns", NULL, SilentBesideSetup, 0, Nothing, "", 1, NULL },
 };
@@ -252,6 +257,13 @@ TEST_P(Uninstall, RemovesWhatSetupMade)
                                        : INVALID_HANDLE_VALUE;
     if (c.change == ReadOnlyFile)
         SetFileAttributesA((game + "kovra.exe").c_str(), FILE_ATTRIBUTE_READONLY);
+    const std::string outside = std::string(Root) + "\\outside";
+    if (c.change == DataIsALink) {
+        fx::RemoveTree(game + "data");
+        fx::MakeFolders(outside);
+        fx::WriteWhole(outside + "\\level1.dat", "mine");
+        ASSERT_TRUE(fx::Link(outside, game + "data"));
+    }
     std::string log = fx::ReadOr(game + "deinst.log");
     fx::WriteWhole(game + "deinst.log", log.insert(log.rfind("PN "), c.added));
     installed = Snapshot(progman.get());
@@ -293,12 +305,19 @@ TEST_P(Uninstall, RemovesWhatSetupMade)
         ASSERT_TRUE(fx::Launch((game + "uninst.exe").c_str(), &app, NULL, "/S"));
         EXPECT_EQ(0, fx::WaitExit(&app, 30000));
     }
-    if (c.change == UserFiles) {
+    if (c.change == UserFiles || c.change == DataIsALink) {
         for (int i = 0; i < 100 && fx::Exists(game + "uninst.exe"); ++i)
             Sleep(50);
-        EXPECT_EQ(std::vector<std::string>({ "data\\", "data\\eigene.dat", "spielstand.sav" }), fx::Tree(game));
-        EXPECT_EQ("saved", fx::ReadOr(game + "spielstand.sav"));
+        if (c.change == UserFiles) {
+            EXPECT_EQ(std::vector<std::string>({ "data\\", "data\\eigene.dat", "spielstand.sav" }), fx::Tree(game));
+            EXPECT_EQ("saved", fx::ReadOr(game + "spielstand.sav"));
+        } else {
+            // The records below the link are passed over: the link alone is left.
+            EXPECT_EQ(std::vector<std::string>({ "data\\" }), fx::Tree(game));
+            EXPECT_EQ("mine", fx::ReadOr(outside + "\\level1.dat"));
+        }
         fx::RemoveTree(std::string(Root) + "\\Spiele");
+        fx::RemoveTree(outside);   // after the link to it, which Wine hides once it dangles
     }
     EXPECT_TRUE(Becomes(before, progman.get())) << ::testing::PrintToString(Snapshot(progman.get()))
                                                  << " instead of " << ::testing::PrintToString(before);
