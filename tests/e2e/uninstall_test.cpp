@@ -4,6 +4,8 @@
 // are as they were before the install, unless the case says otherwise.
 #include <gtest/gtest.h>
 
+#include <aclapi.h>
+
 #include <memory>
 
 #include "../wine/engine_fixture.h"
@@ -95,9 +97,46 @@ std::string AnswerBox(const char* caption, int button)
     return text;
 }
 
+// The copies' folders and files in the temporary folder, by name.
+std::vector<std::string> Copies()
+{
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    std::vector<std::string> copies;
+    for (const std::string& name : fx::ListTree(temp, fx::TreePlain))
+        if (name.compare(0, 3, "kvu") == 0)
+            copies.push_back(name);
+    return copies;
+}
+
+// Nobody but SYSTEM, the administrators and the folder's owner is let in.
+// Windows keeps the copy's protected DACL of the first two. Wine 8.0 keeps
+// no DACL: it reads one back from the Unix mode, drwxr-x--- here, as SYSTEM
+// and the owner, unprotected; a folder made without the DACL (drwxr-xr-x)
+// also lets Everyone read.
+bool AdminsOnly(const std::string& folder)
+{
+    PSID owner;
+    PACL dacl;
+    PSECURITY_DESCRIPTOR descriptor;
+    if (GetNamedSecurityInfoA(folder.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                              &owner, NULL, &dacl, NULL, &descriptor) != ERROR_SUCCESS)
+        return false;
+    bool only = dacl && dacl->AceCount > 0;   // no DACL at all lets everyone in
+    for (WORD i = 0; only && i < dacl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace;
+        only = GetAce(dacl, i, (void**)&ace) && ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE &&
+               (IsWellKnownSid(&ace->SidStart, WinLocalSystemSid) ||
+                IsWellKnownSid(&ace->SidStart, WinBuiltinAdministratorsSid) || EqualSid(&ace->SidStart, owner));
+    }
+    LocalFree(descriptor);
+    return only;
+}
+
 // Every copy in the temporary folder is named for deletion at the next
-// start: in the registry on NT, in wininit.ini on Windows 9x.
-bool CopiesMarkedForDeletion()
+// start: in the registry on NT, in wininit.ini on Windows 9x. On NT the
+// folders of the copies not in earlier admit only administrators.
+bool CopiesMarkedForDeletion(const std::vector<std::string>& earlier, bool nt)
 {
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
@@ -116,16 +155,16 @@ bool CopiesMarkedForDeletion()
     GetWindowsDirectoryA(windows, sizeof windows);
     marks += fx::ReadOr(std::string(windows) + "\\wininit.ini", "");
     CharUpperBuffA(&marks[0], (DWORD)marks.size());
-    int copies = 0;
-    for (std::string name : fx::ListTree(temp, fx::TreePlain)) {
-        if (name.compare(0, 3, "kvu") != 0)
-            continue;
-        ++copies;
+    std::vector<std::string> copies = Copies();
+    for (std::string name : copies) {
+        if (nt && fx::IsFolder(temp + name) && std::find(earlier.begin(), earlier.end(), name) == earlier.end() &&
+            !AdminsOnly(temp + name))
+            return false;
         CharUpperBuffA(&name[0], (DWORD)name.size());
         if (marks.find(name) == std::string::npos)
             return false;
     }
-    return copies > 0;
+    return !copies.empty();
 }
 
 // SilentBesideSetup: /S while a setup stands on its first page.
@@ -244,6 +283,7 @@ TEST_P(Uninstall, RemovesWhatSetupMade)
         RegCloseKey(other);
     }
     Machine before = Snapshot(progman.get());
+    const std::vector<std::string> earlier = Copies();
 
     ASSERT_EQ("Installation erfolgreich.", e2e::Install(Setup, Target).closingText);
     Machine installed = Snapshot(progman.get());
@@ -321,7 +361,7 @@ TEST_P(Uninstall, RemovesWhatSetupMade)
     }
     EXPECT_TRUE(Becomes(before, progman.get())) << ::testing::PrintToString(Snapshot(progman.get()))
                                                  << " instead of " << ::testing::PrintToString(before);
-    EXPECT_TRUE(CopiesMarkedForDeletion());
+    EXPECT_TRUE(CopiesMarkedForDeletion(earlier, c.version == NULL));
     if (c.added == Hostile)
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(fx::UninstallList) + "\\OtherApp").c_str());
 }
