@@ -4,6 +4,8 @@
 // are as they were before the install, unless the case says otherwise.
 #include <gtest/gtest.h>
 
+#include <aclapi.h>
+
 #include <memory>
 
 #include "../wine/engine_fixture.h"
@@ -95,9 +97,46 @@ std::string AnswerBox(const char* caption, int button)
     return text;
 }
 
+// The copies' folders and files in the temporary folder, by name.
+std::vector<std::string> Copies()
+{
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    std::vector<std::string> copies;
+    for (const std::string& name : fx::ListTree(temp, fx::TreePlain))
+        if (name.compare(0, 3, "kvu") == 0)
+            copies.push_back(name);
+    return copies;
+}
+
+// Nobody but SYSTEM, the administrators and the folder's owner is let in.
+// Windows keeps the copy's protected DACL of the first two. Wine 8.0 keeps
+// no DACL: it reads one back from the Unix mode, drwxr-x--- here, as SYSTEM
+// and the owner, unprotected; a folder made without the DACL (drwxr-xr-x)
+// also lets Everyone read.
+bool AdminsOnly(const std::string& folder)
+{
+    PSID owner;
+    PACL dacl;
+    PSECURITY_DESCRIPTOR descriptor;
+    if (GetNamedSecurityInfoA(folder.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                              &owner, NULL, &dacl, NULL, &descriptor) != ERROR_SUCCESS)
+        return false;
+    bool only = dacl && dacl->AceCount > 0;   // no DACL at all lets everyone in
+    for (WORD i = 0; only && i < dacl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace;
+        only = GetAce(dacl, i, (void**)&ace) && ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE &&
+               (IsWellKnownSid(&ace->SidStart, WinLocalSystemSid) ||
+                IsWellKnownSid(&ace->SidStart, WinBuiltinAdministratorsSid) || EqualSid(&ace->SidStart, owner));
+    }
+    LocalFree(descriptor);
+    return only;
+}
+
 // Every copy in the temporary folder is named for deletion at the next
-// start: in the registry on NT, in wininit.ini on Windows 9x.
-bool CopiesMarkedForDeletion()
+// start: in the registry on NT, in wininit.ini on Windows 9x. On NT the
+// folders of the copies not in earlier admit only administrators.
+bool CopiesMarkedForDeletion(const std::vector<std::string>& earlier, bool nt)
 {
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
@@ -116,23 +155,25 @@ bool CopiesMarkedForDeletion()
     GetWindowsDirectoryA(windows, sizeof windows);
     marks += fx::ReadOr(std::string(windows) + "\\wininit.ini", "");
     CharUpperBuffA(&marks[0], (DWORD)marks.size());
-    int copies = 0;
-    for (std::string name : fx::ListTree(temp, fx::TreePlain)) {
-        if (name.compare(0, 3, "kvu") != 0)
-            continue;
-        ++copies;
+    std::vector<std::string> copies = Copies();
+    for (std::string name : copies) {
+        if (nt && fx::IsFolder(temp + name) && std::find(earlier.begin(), earlier.end(), name) == earlier.end() &&
+            !AdminsOnly(temp + name))
+            return false;
         CharUpperBuffA(&name[0], (DWORD)name.size());
         if (marks.find(name) == std::string::npos)
             return false;
     }
-    return copies > 0;
+    return !copies.empty();
 }
 
 // SilentBesideSetup: /S while a setup stands on its first page.
 enum Start { ViaUninstallList, ViaItem, Silent, HandTypedCopy, SilentBesideSetup };
 // What happens to the installed game before the uninstaller runs.
 // InTheGamesPlaces: files of the user's stood where the game's go.
-enum Change { Nothing, UserFiles, HoldFile, ReadOnlyFile, InTheGamesPlaces };
+// DataIsALink: data\ replaced by a link to a folder outside with a
+// level1.dat of the user's.
+enum Change { Nothing, UserFiles, HoldFile, ReadOnlyFile, InTheGamesPlaces, DataIsALink };
 
 struct Case {
     const char* name;
@@ -165,6 +206,9 @@ const Case Cases[] = {
     { "ReadOnlyFile", NULL, Silent, 0, ReadOnlyFile, "", 0, NULL },
     // What was in the game's places comes back, another program's uninstaller too.
     { "UsersFilesComeBack", NULL, Silent, 0, InTheGamesPlaces, "", 2, NULL },
+    // Nothing goes through the link. Wine's RemoveDirectoryA refuses a host
+    // link to a folder that holds files, so the target keeps the link.
+    { "DataIsALink", NULL, Silent, 0, DataIsALink, "", 2, NULL },
     // One setup or uninstaller at a time.
     { "NotWhileASetupRuns", NULL, SilentBesideSetup, 0, Nothing, "", 1, NULL },
 };
@@ -248,6 +292,7 @@ TEST_P(Uninstall, RemovesWhatSetupMade)
             stamps.push_back(fx::Stamp(game + name));
     }
     Machine before = Snapshot(progman.get());
+    const std::vector<std::string> earlier = Copies();
 
     ASSERT_EQ("Installation erfolgreich.", e2e::Install(Setup, Target).closingText);
     if (c.change == InTheGamesPlaces) {
@@ -265,6 +310,13 @@ TEST_P(Uninstall, RemovesWhatSetupMade)
                                        : INVALID_HANDLE_VALUE;
     if (c.change == ReadOnlyFile)
         SetFileAttributesA((game + "kovra.exe").c_str(), FILE_ATTRIBUTE_READONLY);
+    const std::string outside = std::string(Root) + "\\outside";
+    if (c.change == DataIsALink) {
+        fx::RemoveTree(game + "data");
+        fx::MakeFolders(outside);
+        fx::WriteWhole(outside + "\\level1.dat", "mine");
+        ASSERT_TRUE(fx::Link(outside, game + "data"));
+    }
     std::string log = fx::ReadOr(game + "deinst.log");
     fx::WriteWhole(game + "deinst.log", log.insert(log.rfind("PN "), c.added));
     installed = Snapshot(progman.get());
@@ -306,16 +358,23 @@ TEST_P(Uninstall, RemovesWhatSetupMade)
         ASSERT_TRUE(fx::Launch((game + "uninst.exe").c_str(), &app, NULL, "/S"));
         EXPECT_EQ(0, fx::WaitExit(&app, 30000));
     }
-    if (c.change == UserFiles) {
+    if (c.change == UserFiles || c.change == DataIsALink) {
         for (int i = 0; i < 100 && fx::Exists(game + "uninst.exe"); ++i)
             Sleep(50);
-        EXPECT_EQ(std::vector<std::string>({ "data\\", "data\\eigene.dat", "spielstand.sav" }), fx::Tree(game));
-        EXPECT_EQ("saved", fx::ReadOr(game + "spielstand.sav"));
+        if (c.change == UserFiles) {
+            EXPECT_EQ(std::vector<std::string>({ "data\\", "data\\eigene.dat", "spielstand.sav" }), fx::Tree(game));
+            EXPECT_EQ("saved", fx::ReadOr(game + "spielstand.sav"));
+        } else {
+            // The records below the link are passed over: the link alone is left.
+            EXPECT_EQ(std::vector<std::string>({ "data\\" }), fx::Tree(game));
+            EXPECT_EQ("mine", fx::ReadOr(outside + "\\level1.dat"));
+        }
         fx::RemoveTree(std::string(Root) + "\\Spiele");
+        fx::RemoveTree(outside);   // after the link to it, which Wine hides once it dangles
     }
     EXPECT_TRUE(Becomes(before, progman.get())) << ::testing::PrintToString(Snapshot(progman.get()))
                                                  << " instead of " << ::testing::PrintToString(before);
-    EXPECT_TRUE(CopiesMarkedForDeletion());
+    EXPECT_TRUE(CopiesMarkedForDeletion(earlier, c.version == NULL));
     for (size_t i = 0; i < stamps.size(); ++i)
         EXPECT_EQ(stamps[i], fx::Stamp(game + places[i]));
     if (c.added == Hostile)

@@ -134,14 +134,17 @@ static std::string UnixPath(const std::string& path)
     return result;
 }
 
-// Wine starts a host program like a Windows one.
+// Wine starts a host program like a Windows one, but hands back no process
+// handle and leaves a stale value in hThread: closing that value closed
+// whatever handle of ours had that number (once the HKCU key). The callers
+// wait for what the program does instead.
 static void RunHost(const char* program, const std::string& arguments)
 {
     std::string command = std::string(program) + " " + arguments;
     STARTUPINFOA startup = { sizeof startup };
-    PROCESS_INFORMATION info;
+    PROCESS_INFORMATION info = {};
     if (!CreateProcessA((std::string("Z:") + program).c_str(), &command[0], NULL, NULL, FALSE, 0, NULL, NULL,
-                        &startup, &info))
+                        &startup, &info) || !info.hProcess)
         return;
     WaitForSingleObject(info.hProcess, 5000);
     CloseHandle(info.hProcess);
