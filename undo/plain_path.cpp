@@ -35,6 +35,19 @@ static int FinalPath(FinalPathCall final, const char* path, char* folder, DWORD 
     return length > 0 && length < capacity;
 }
 
+// 1 when folder's resolved path followed by rest (which starts with a
+// backslash) is objectFinal, the object's resolved path.
+static int FinalPathIs(FinalPathCall final, const char* folder, const char* rest, const char* objectFinal)
+{
+    char folderFinal[PlainPathCapacity];
+    if (!FinalPath(final, folder, folderFinal, sizeof folderFinal))
+        return 0;
+    size_t length = (size_t)lstrlenA(folderFinal);
+    if (length > 0 && folderFinal[length - 1] == '\\')
+        folderFinal[length - 1] = '\0';
+    return AppendText(folderFinal, sizeof folderFinal, rest) && lstrcmpiA(folderFinal, objectFinal) == 0;
+}
+
 int IsLink(const char* path)
 {
     DWORD attributes = GetFileAttributesA(path);
@@ -48,7 +61,6 @@ int IsLink(const char* path)
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) || !final)
         return 0;
     char parent[PlainPathCapacity];
-    char parentFinal[PlainPathCapacity];
     char fileFinal[PlainPathCapacity];
     size_t leaf = 0;
     for (size_t i = 0; path[i] != '\0'; ++i)
@@ -60,15 +72,8 @@ int IsLink(const char* path)
         return 1;
     memcpy(parent, path, parentLength);
     parent[parentLength] = '\0';
-    if (!FinalPath(final, parent, parentFinal, sizeof parentFinal) ||
-        !FinalPath(final, path, fileFinal, sizeof fileFinal))
-        return 1;
-    size_t length = (size_t)lstrlenA(parentFinal);
-    if (length > 0 && parentFinal[length - 1] == '\\')
-        parentFinal[length - 1] = '\0';
-    if (!AppendText(parentFinal, sizeof parentFinal, "\\") || !AppendText(parentFinal, sizeof parentFinal, path + leaf))
-        return 1;
-    return lstrcmpiA(parentFinal, fileFinal) != 0;
+    return !FinalPath(final, path, fileFinal, sizeof fileFinal) ||
+           !FinalPathIs(final, parent, path + leaf - 1, fileFinal);
 }
 
 int PathPlainBelow(const char* base, const char* rest)
@@ -110,7 +115,6 @@ int PathPlainBelow(const char* base, const char* rest)
 
     // The attribute test misses a link that the file system does not mark;
     // the resolved paths do not.
-    char baseFinal[PlainPathCapacity];
     char parentFinal[PlainPathCapacity];
     char baseFolder[PlainPathCapacity];
     // A drive as base needs its backslash to mean its root.
@@ -118,14 +122,7 @@ int PathPlainBelow(const char* base, const char* rest)
     if (lstrlenA(baseFolder) == 2)
         AppendText(baseFolder, sizeof baseFolder, "\\");
     if (!FinalPath(final, path, parentFinal, sizeof parentFinal) ||
-        !FinalPath(final, baseFolder, baseFinal, sizeof baseFinal))
-        return 0;
-    size_t finalLength = (size_t)lstrlenA(baseFinal);
-    if (finalLength > 0 && baseFinal[finalLength - 1] == '\\')
-        baseFinal[finalLength - 1] = '\0';
-    if (!AppendText(baseFinal, sizeof baseFinal, path + baseLength - 1))
-        return 0;
-    if (lstrcmpiA(baseFinal, parentFinal) != 0)
+        !FinalPathIs(final, baseFolder, path + baseLength - 1, parentFinal))
         return 0;
     return CopyText(gPlainFolder, sizeof gPlainFolder, path);
 }
