@@ -30,5 +30,8 @@ foreach(src ${KOVRA_HOST_TESTS})
     add_test(NAME host.${name} COMMAND host_${name})
 endforeach()
 
+# The test command's closing line counts a failed build or script.
+add_test(NAME host.closing_line COMMAND bash ${CMAKE_SOURCE_DIR}/tests/closing-line-check.sh)
+
 add_subdirectory(tests/fuzz)
 add_subdirectory(tests/bench)
