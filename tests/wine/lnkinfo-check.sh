@@ -12,7 +12,8 @@ KOVRA_LNK_COPY_DIR="Z:$(echo "$out" | tr / '\\')" "$here/wine-run.sh" "$1" \
 status=0
 check() {
     local file=$1 field=$2 want=$3 got
-    got=$(lnkinfo "$out/$file" | sed -n "s/^[[:space:]]*$field[[:space:]]*: //p" | head -1)
+    # Debian 13's lnkinfo escapes each backslash (C:\\Spiele), Debian 12's does not.
+    got=$(lnkinfo "$out/$file" | sed -n "s/^[[:space:]]*$field[[:space:]]*: //p" | head -1 | sed 's/\\\\/\\/g')
     if [ "$got" = "$want" ]; then
         echo "ok   $file $field: $got"
     else
