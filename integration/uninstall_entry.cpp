@@ -144,7 +144,9 @@ int RemoveUninstallEntry(const char* keyName)
     if (!OpenEntryKey(keyName, entry, &parent, &key, &disposition))
         return 0;
     RegCloseKey(key);
-    RegDeleteKeyA(parent, entry);
+    // NT refuses a key that has a sub-key; Windows 9x would take the sub-key
+    // along, but the setup never writes one.
+    LONG deleted = RegDeleteKeyA(parent, entry);
     RegCloseKey(parent);
-    return 1;
+    return deleted == ERROR_SUCCESS;
 }

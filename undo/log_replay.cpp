@@ -55,8 +55,13 @@ static void TakeLevels(LogReplay* replay, const char* argument)
     replay->levelCount = 0;
     replay->recordLevels = 0;
     replay->linkedLevel = -1;
-    if (!LogParseLevels(argument, &listed, flags, LogMaxLevels))
-        return;
+    if (LogParseLevels(argument, &listed, flags, LogMaxLevels))
+        ReplaySetLevels(replay, flags, listed);
+}
+
+void ReplaySetLevels(LogReplay* replay, const int* flags, int listed)
+{
+    replay->linkedLevel = -1;
     int kept = listed < MaxCreatedLevels ? listed : MaxCreatedLevels;
     for (int i = 0; i < kept; ++i)
         replay->createdLevels[i] = flags[listed - kept + i];
@@ -69,8 +74,10 @@ static void TakeLevels(LogReplay* replay, const char* argument)
             replay->linkedLevel = k;
     // The target folder itself, created or not, leads the file records.
     CopyText(level, sizeof level, replay->targetPath);
-    level[strlen(level) - 1] = '\0';
-    if (replay->linkedLevel < 0 && strlen(level) > 2 && IsLink(level))
+    size_t length = strlen(level);
+    if (length > 0)
+        level[length - 1] = '\0';
+    if (replay->linkedLevel < 0 && length > 3 && IsLink(level))
         replay->linkedLevel = kept;
 }
 
@@ -168,8 +175,8 @@ static int UndoRecord(LogReplay* replay, const char* line, int leftBefore)
     case LogCodeKF:
         return RestoreKept(replay, base, argument);
     case LogCodeRK:
-        RemoveUninstallEntry(argument);
-        return 1;
+        // An entry that cannot go stays recorded, and so the way back.
+        return RemoveUninstallEntry(argument);
     case LogCodePG:
         // A second install makes the group anew, for its own folder.
         if (ProgramGroupPointsInto(argument, replay->targetPath))

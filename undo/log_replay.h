@@ -62,6 +62,9 @@ int ReplaceLog(const char* logPath, const char* text, size_t size);
 // goes as the link, and nothing below it is touched. 1 when none of them is
 // left.
 int RemoveCreatedLevels(const LogReplay* replay);
+// Takes the flags of the target path's first listed levels (1: created),
+// shallowest first, as an ID record gives them.
+void ReplaySetLevels(LogReplay* replay, const int* flags, int listed);
 // The created level k (an index of createdLevels) as a path without a
 // closing backslash; 0 when it does not fit or the record does not describe
 // targetPath.

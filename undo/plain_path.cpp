@@ -129,10 +129,6 @@ int PathPlainBelow(const char* base, const char* rest)
 
 int DeleteOwnFile(const char* path)
 {
-    // DeleteFileA takes a file link itself and refuses any folder: the usual
-    // case costs one call.
-    if (DeleteFileA(path))
-        return 1;
     DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return 1;
@@ -142,11 +138,17 @@ int DeleteOwnFile(const char* path)
             RemoveDirectoryA(path);
         return 1;
     }
-    // A game file marked read-only since is still the game's; the
-    // attributes of what a link points to are left alone.
-    if ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_REPARSE_POINT)) == FILE_ATTRIBUTE_READONLY &&
+    // A file link is passed over and stays: Wine's DeleteFileA deletes what
+    // it points to, and the link is no file the setup made. Tested right
+    // before each change, as the name can be swapped at any time.
+    if (IsLink(path))
+        return 1;
+    if (DeleteFileA(path))
+        return 1;
+    // A game file marked read-only since is still the game's.
+    if ((attributes & FILE_ATTRIBUTE_READONLY) && !IsLink(path) &&
         SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY)) {
-        if (DeleteFileA(path))
+        if (!IsLink(path) && DeleteFileA(path))
             return 1;
         SetFileAttributesA(path, attributes);
     }

@@ -21,10 +21,10 @@ void PlainPathForget();
 // system does not mark); also when that cannot be told.
 int IsLink(const char* path);
 
-// Deletes the file at path: a link as the link; a read-only file all the
-// same (its attributes come back when it cannot go). Something that is not
-// a file is left alone. 1 when nothing is at path afterwards, or what is
-// there is no file.
+// Deletes the file at path; a read-only file all the same (its attributes
+// come back when it cannot go). A link to a file is left as it is, a link to
+// a folder goes as the link, and something that is not a file stays. 1 when
+// nothing is at path afterwards, or what is there is no file of ours.
 int DeleteOwnFile(const char* path);
 // Removes the empty folder at path; a link as the link. 1 when nothing is
 // at path afterwards, or what is there is no folder.

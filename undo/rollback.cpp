@@ -7,6 +7,7 @@
 #include "engine/stages.h"
 #include "integration/install_log.h"
 #include "undo/log_replay.h"
+#include "undo/plain_path.h"
 #include "setup/setup_state.h"
 
 int RunRollback()
@@ -19,21 +20,28 @@ int RunRollback()
     CloseLog();
 
     if (gSetup.staging.stagedPresent) {
-        DeleteFileA(gSetup.staging.stagedPath);
+        DeleteOwnFile(gSetup.staging.stagedPath);
         gSetup.staging.stagedPresent = 0;
     }
     if (gSetup.expansion.archivePresent) {
-        DeleteFileA(gSetup.expansion.archivePath);
+        DeleteOwnFile(gSetup.expansion.archivePath);
         gSetup.expansion.archivePresent = 0;
     }
-    if (!gSetup.log.logOpened)
+    LogReplay& replay = gSetup.rollback;
+    replay.targetPath = gSetup.targetPath;
+    if (!gSetup.log.logOpened) {
+        // No log took the levels this run created: the walk's own flags
+        // say which, and each goes only while empty.
+        if (gSetup.staging.levelCount > 0) {
+            ReplaySetLevels(&replay, gSetup.staging.createdLevels, gSetup.staging.levelCount);
+            RemoveCreatedLevels(&replay);
+        }
         return 1;
+    }
 
     // The run's own copy of its lines: what another process put into the
     // file meanwhile is never acted on. It is undone in place.
     LogState& log = gSetup.log;
-    LogReplay& replay = gSetup.rollback;
-    replay.targetPath = gSetup.targetPath;
     size_t size = log.copySize;
     int result = log.copy ? UndoLog(&replay, log.copy, &size, ReplayBackward) : ReplayDamaged;
     if (result == ReplayDamaged)
@@ -44,7 +52,7 @@ int RunRollback()
         ReplaceLog(log.logPath, log.copy, size);
         return 0;
     }
-    DeleteFileA(log.logPath);
+    DeleteOwnFile(log.logPath);
     RemoveCreatedLevels(&replay);
     return 1;
 }

@@ -19,7 +19,7 @@ static void DeleteTargetFile(const Removal* removal, const char* name)
 {
     char path[PathCapacity];
     if (TargetFile(removal, name, path, sizeof path))
-        DeleteFileA(path);
+        DeleteOwnFile(path);
 }
 
 // 1 when the target folder still holds anything besides the uninstaller's
@@ -98,8 +98,15 @@ int RemoveGame(Removal* removal)
     // not name.
     DeleteTargetFile(removal, STAGED_FILE_NAME);
     DeleteTargetFile(removal, ARCHIVE_FILE_NAME);
-    DeleteFileA(logPath);
+    DeleteOwnFile(logPath);
     return TargetHoldsOthers(removal) ? UninstallFolderKept : UninstallComplete;
+}
+
+// 1 when path is a file and no link.
+static int KeptFilePlain(const char* path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLink(path);
 }
 
 void FinishRemoval(Removal* removal)
@@ -113,26 +120,33 @@ void FinishRemoval(Removal* removal)
     // A target that holds the user's own files stays by design: waiting for
     // it would only keep the next setup waiting on the lock.
     int keptByUser = 0;
+    // A link put in the uninstaller's place is not ours: it stays, and so
+    // does the kept file that would have taken the name back.
+    int linked = 0;
     for (int tries = 0; tries < 30 && !(fileGone && (levelsGone || keptByUser)); ++tries) {
         if (tries > 0)
             Sleep(100);
-        fileGone = fileGone || DeleteFileA(program) || GetFileAttributesA(program) == INVALID_FILE_ATTRIBUTES;
+        linked = linked || (!fileGone && IsLink(program));
+        fileGone = fileGone || linked || DeleteFileA(program) ||
+                   GetFileAttributesA(program) == INVALID_FILE_ATTRIBUTES;
         levelsGone = RemoveCreatedLevels(&removal->replay);
         keptByUser = !levelsGone && TargetHoldsOthers(removal);
     }
-    // A file that was in the uninstaller's place before the install.
+    // A file that was in the uninstaller's place before the install; Wine
+    // moves what a link points to, so it is looked at right before.
     char kept[PathCapacity];
-    int keptBack = removal->replay.ownKept[0] != '\0' &&
+    int keptBack = !linked && removal->replay.ownKept[0] != '\0' &&
                    TargetFile(removal, removal->replay.ownKept, kept, sizeof kept);
     if (fileGone) {
-        if (keptBack)
+        if (keptBack && KeptFilePlain(kept))
             MoveFileA(kept, program);
         return;
     }
     // The levels that only the file kept go with it, deepest first, after
     // the file: the order in which Windows carries the marks out.
-    DeleteAtRestart(program);
-    if (keptBack)
+    if (!IsLink(program))
+        DeleteAtRestart(program);
+    if (keptBack && KeptFilePlain(kept))
         MoveAtRestart(kept, program);
     char level[PathCapacity];
     for (int k = removal->replay.levelCount - 1; !levelsGone && k >= 0 && removal->replay.createdLevels[k]; --k)

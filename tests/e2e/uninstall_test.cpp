@@ -172,8 +172,9 @@ enum Start { ViaUninstallList, ViaItem, Silent, HandTypedCopy, SilentBesideSetup
 // What happens to the installed game before the uninstaller runs.
 // InTheGamesPlaces: files of the user's stood where the game's go.
 // DataIsALink: data\ replaced by a link to a folder outside with a
-// level1.dat of the user's.
-enum Change { Nothing, UserFiles, HoldFile, ReadOnlyFile, InTheGamesPlaces, DataIsALink };
+// level1.dat of the user's. FilesAreLinks: kovra.exe and data\level2.dat
+// replaced by links to files of the user's outside, the first read-only.
+enum Change { Nothing, UserFiles, HoldFile, ReadOnlyFile, InTheGamesPlaces, DataIsALink, FilesAreLinks };
 
 struct Case {
     const char* name;
@@ -222,6 +223,8 @@ const Case Cases[] = {
     // Nothing goes through the link. Wine's RemoveDirectoryA refuses a host
     // link to a folder that holds files, so the target keeps the link.
     { "DataIsALink", NULL, Silent, 0, DataIsALink, "", 2, NULL },
+    // Wine's DeleteFileA deletes what a file link points to: the links stay.
+    { "FilesAreLinks", NULL, Silent, 0, FilesAreLinks, "", 2, NULL },
     // One setup or uninstaller at a time.
     { "NotWhileASetupRuns", NULL, SilentBesideSetup, 0, Nothing, "", 1, NULL },
 };
@@ -359,6 +362,17 @@ TEST_P(Uninstall, RemovesWhatSetupMade)
         fx::WriteWhole(outside + "\\level1.dat", "mine");
         ASSERT_TRUE(fx::Link(outside, game + "data"));
     }
+    std::string outsideStamp;
+    if (c.change == FilesAreLinks) {
+        fx::MakeFolders(outside);
+        fx::PlantOld(outside + "\\old.txt", "mine", true);
+        outsideStamp = fx::Stamp(outside + "\\old.txt");
+        fx::WriteWhole(outside + "\\new.txt", "mine too");
+        DeleteFileA((game + "kovra.exe").c_str());
+        DeleteFileA((game + "data\\level2.dat").c_str());
+        ASSERT_TRUE(fx::Link(outside + "\\old.txt", game + "kovra.exe"));
+        ASSERT_TRUE(fx::Link(outside + "\\new.txt", game + "data\\level2.dat"));
+    }
     std::string log = fx::ReadOr(game + "deinst.log");
     fx::WriteWhole(game + "deinst.log", log.insert(log.rfind("PN "), c.added));
     installed = Snapshot(progman.get());
@@ -400,16 +414,24 @@ TEST_P(Uninstall, RemovesWhatSetupMade)
         ASSERT_TRUE(fx::Launch((game + "uninst.exe").c_str(), &app, NULL, "/S"));
         EXPECT_EQ(0, fx::WaitExit(&app, 30000));
     }
-    if (c.change == UserFiles || c.change == DataIsALink) {
+    if (c.change == UserFiles || c.change == DataIsALink || c.change == FilesAreLinks) {
         for (int i = 0; i < 100 && fx::Exists(game + "uninst.exe"); ++i)
             Sleep(50);
         if (c.change == UserFiles) {
             EXPECT_EQ(std::vector<std::string>({ "data\\", "data\\eigene.dat", "spielstand.sav" }), fx::Tree(game));
             EXPECT_EQ("saved", fx::ReadOr(game + "spielstand.sav"));
-        } else {
+        } else if (c.change == DataIsALink) {
             // The records below the link are passed over: the link alone is left.
             EXPECT_EQ(std::vector<std::string>({ "data\\" }), fx::Tree(game));
             EXPECT_EQ("mine", fx::ReadOr(outside + "\\level1.dat"));
+        } else {
+            // Files and attributes outside as they were; the links stay.
+            EXPECT_EQ(std::vector<std::string>({ "data\\", "data\\level2.dat", "kovra.exe" }), fx::Tree(game));
+            EXPECT_EQ(outsideStamp, fx::Stamp(outside + "\\old.txt"));
+            EXPECT_EQ("mine too", fx::ReadOr(outside + "\\new.txt"));
+            // Wine's DeleteFileA would take the files, not the links.
+            fx::Unlink(game + "kovra.exe");
+            fx::Unlink(game + "data\\level2.dat");
         }
         fx::RemoveTree(std::string(Root) + "\\Spiele");
         fx::RemoveTree(outside);   // after the link to it, which Wine hides once it dangles

@@ -296,6 +296,18 @@ TEST_F(Rollback, WithoutALogOnlyTheTemporaryFilesGo)
     EXPECT_EQ(0, gSetup.staging.stagedPresent);
     std::vector<std::string> left = { "Spiele\\", "Spiele\\Kovra Rendo Cup\\", "Spiele\\Kovra Rendo Cup\\keep.txt (1)", "win\\" };
     EXPECT_EQ(left, ListTree(kBase));
+
+    // Empty, the levels that the walk created go all the same (no log took
+    // them); the level it found stays.
+    Target("C:\\krc1\\krc2\\krc3\\");
+    MakeFolders("C:\\krc1\\krc2\\krc3");
+    gSetup.staging.levelCount = 3;
+    gSetup.staging.createdLevels[0] = 0;
+    gSetup.staging.createdLevels[1] = gSetup.staging.createdLevels[2] = 1;
+    EXPECT_EQ(1, RunRollback());
+    EXPECT_TRUE(IsFolder("C:\\krc1"));
+    EXPECT_FALSE(Exists("C:\\krc1\\krc2"));
+    RemoveTree("C:\\krc1");
 }
 
 TEST_F(Rollback, StreamsAStageLeftOpenAreClosedSoTheirFilesGo)

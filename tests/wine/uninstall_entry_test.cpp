@@ -173,6 +173,13 @@ TEST_F(Uninstall, RemovingLeavesNoKeyWhetherOrNotOneWasThere)
     gSetup.platform = 2;
     strcpy(gSetup.targetPath, "C:\\Spiele\\");
     ASSERT_EQ(1, Register());
+    // A key that cannot be deleted (a sub-key planted in it) is reported.
+    HKEY sub;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, (std::string(kEntry) + "\\Sub").c_str(), &sub));
+    RegCloseKey(sub);
+    EXPECT_EQ(0, RemoveUninstallEntry("ZKKovraRendoCup_V1"));
+    EXPECT_TRUE(KeyExists(kEntry));
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(kEntry) + "\\Sub").c_str());
     EXPECT_EQ(1, RemoveUninstallEntry("ZKKovraRendoCup_V1"));
     EXPECT_FALSE(KeyExists(kEntry));
     EXPECT_EQ(1, RemoveUninstallEntry("ZKKovraRendoCup_V1"));
