@@ -30,12 +30,12 @@ set(KOVRA_INTEGRATION_SOURCES
 # shared by setup.exe and uninst.exe.
 set(KOVRA_UNDO_SOURCES
     undo/log_replay.cpp
-    undo/plain_path.cpp
     undo/record_check.cpp
     undo/rollback.cpp)
 set(KOVRA_SUPPORT_SOURCES
     support/bounded.cpp
     support/file_object.cpp
+    support/plain_path.cpp
     support/product_lock.cpp
     support/rank_table.cpp
     support/stream.cpp)

@@ -8,6 +8,7 @@
 #include "support/bounded.h"
 #include "support/product_names.h"
 #include "support/stream.h"
+#include "support/plain_path.h"
 
 void CloseExpansion()
 {
@@ -37,7 +38,9 @@ int OpenExpansion()
         return FailStage(CloseExpansion, AbortExpandOpen);
     }
 
-    expansion.archiveOut = StreamOpen(expansion.archivePath, StreamWriteBinary);
+    // Made new, as temp.un_ is.
+    DeleteOwnFile(expansion.archivePath);
+    expansion.archiveOut = StreamOpen(expansion.archivePath, StreamWriteNew);
     if (!expansion.archiveOut)
         return FailStage(CloseExpansion, AbortArchiveCreate);
     expansion.archivePresent = 1;

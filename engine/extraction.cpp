@@ -13,7 +13,7 @@
 #include "support/bounded.h"
 #include "support/product_names.h"
 #include "support/stream.h"
-#include "undo/plain_path.h"
+#include "support/plain_path.h"
 
 enum {
     ArchiveDirectoryStart = ResFileHeaderSize + 4,
@@ -109,6 +109,34 @@ static int KeepAside()
     return 1;
 }
 
+// 0 when a level from the drive root down to the entry's folder is a link.
+// Asked anew right before each file is made: the folders may be anyone's to
+// change. A file in a folder's place is left to CreateFileFolders, whose
+// box reports it.
+static int EntryPlacePlain()
+{
+    const char* path = gSetup.extraction.entryPath;
+    char drive[3] = { path[0], path[1], '\0' };
+    PlainPathForget();
+    if (PathPlainBelow(drive, path + 3))
+        return 1;
+    char level[PathCapacity];
+    if (!CopyText(level, sizeof level, path))
+        return 0;
+    for (size_t i = 3; level[i] != '\0'; ++i) {
+        if (level[i] != '\\')
+            continue;
+        level[i] = '\0';
+        DWORD attributes = GetFileAttributesA(level);
+        int fileInTheWay =
+            attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLink(level);
+        level[i] = '\\';
+        if (fileInTheWay)
+            return 1;
+    }
+    return 0;
+}
+
 // Creates the file of directory entry entryIndex and logs it. Returns 0 with
 // the abort code set when it cannot.
 static int OpenEntry(Stream* archive)
@@ -138,6 +166,8 @@ static int OpenEntry(Stream* archive)
         return FailExtraction(AbortFileCreate);
     // Made only where nothing is: what is in the place is kept aside first,
     // and nothing is written through a link.
+    if (!EntryPlacePlain())
+        return FailExtraction(AbortFileFolders);
     extraction.entryFile = StreamOpen(extraction.entryPath, StreamWriteNew);
     if (!extraction.entryFile && GetFileAttributesA(extraction.entryPath) != INVALID_FILE_ATTRIBUTES) {
         if (!KeepAside())
@@ -145,7 +175,7 @@ static int OpenEntry(Stream* archive)
         extraction.entryFile = StreamOpen(extraction.entryPath, StreamWriteNew);
     }
     if (!extraction.entryFile) {
-        if (!CreateFileFolders(extraction.entryPath))
+        if (!CreateFileFolders(extraction.entryPath) || !EntryPlacePlain())
             return FailExtraction(AbortFileFolders);
         extraction.entryFile = StreamOpen(extraction.entryPath, StreamWriteNew);
         if (!extraction.entryFile)
@@ -232,7 +262,7 @@ int ExtractSlice(int step)
     return 1;
 }
 
-static const char FolderErrorText[] = "Der gew\xE4hlte Pfad konnte nicht angelegt werden.";
+const char FolderErrorText[] = "Der gew\xE4hlte Pfad konnte nicht angelegt werden.";
 
 int CreateFileFolders(const char* path)
 {
@@ -257,14 +287,18 @@ int CreateFileFolders(const char* path)
         if (i < 3 || (path[i + 1] != '\\' && path[i + 1] != '\0'))
             continue;
         prefix[i + 1] = '\0';
-        if (!SetCurrentDirectoryA(prefix)) {
-            if (CreateDirectoryA(prefix, NULL)) {
-                CopyText(deepest, sizeof deepest, prefix);
-            } else {
-                MessageBoxA(NULL, FolderErrorText, "Fehler", MB_OK);
+        if (SetCurrentDirectoryA(prefix)) {
+            // A level that is a link would take the files elsewhere.
+            if (IsLink(prefix)) {
                 failed = 1;
                 break;
             }
+        } else if (CreateDirectoryA(prefix, NULL)) {
+            CopyText(deepest, sizeof deepest, prefix);
+        } else {
+            MessageBoxA(NULL, FolderErrorText, "Fehler", MB_OK);
+            failed = 1;
+            break;
         }
         if (++walked == wanted)
             break;

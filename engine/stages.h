@@ -42,6 +42,10 @@ void CloseExtraction();
 // Returns 0 for the stage to return.
 int FailStage(void (*close)(), int code);
 
+// The box text of a folder that cannot be made, also the target page's
+// word for a folder that cannot be the target.
+extern const char FolderErrorText[];
+
 // Step 1: creates the missing levels of targetPath (abort 5, also for more
 // levels than createdLevels holds), the log with its ID record (6), finds,
 // loads and sizes the TEMPLATE resource of gSetup.instance (7, 8, 9) and

@@ -9,6 +9,7 @@
 #include "support/bounded.h"
 #include "support/product_names.h"
 #include "support/stream.h"
+#include "support/plain_path.h"
 
 int FailStage(void (*close)(), int code)
 {
@@ -33,7 +34,8 @@ void CloseStaging()
 // Walks the levels of targetPath shallowest first (the drive root is not a
 // level), creating each missing one. Returns 0 when a level can neither be
 // entered nor created, or when there are more levels than createdLevels can
-// record: a level created but not recorded could never be rolled back.
+// record: a level created but not recorded could never be rolled back; -1
+// when a level is a link, below which everything would land elsewhere.
 static int WalkTargetLevels()
 {
     StagingState& staging = gSetup.staging;
@@ -56,6 +58,8 @@ static int WalkTargetLevels()
         else
             return 0;
         staging.createdLevels[staging.levelCount++] = created;
+        if (IsLink(staging.walkPath))
+            return -1;
     }
     return 1;
 }
@@ -63,7 +67,12 @@ static int WalkTargetLevels()
 int PrepareTarget()
 {
     StagingState& staging = gSetup.staging;
-    if (!WalkTargetLevels())
+    int walked = WalkTargetLevels();
+    // Not even the log goes through a link; the levels created before it
+    // go by the walk's own flags.
+    if (walked < 0)
+        return FailStage(CloseStaging, AbortTargetLevel);
+    if (!walked)
         gSetup.abortCode = AbortTargetLevel;
 
     // The log is tried even after a failed walk, so that the levels created
@@ -87,7 +96,10 @@ int PrepareTarget()
     if (!CopyText(staging.stagedPath, sizeof staging.stagedPath, gSetup.targetPath) ||
         !AppendText(staging.stagedPath, sizeof staging.stagedPath, STAGED_FILE_NAME))
         return FailStage(CloseStaging, AbortStageCreate);
-    staging.stagedFile = StreamOpen(staging.stagedPath, StreamWriteBinary);
+    // Made new: a leftover of an earlier run goes first, a link stays and
+    // makes the creation fail.
+    DeleteOwnFile(staging.stagedPath);
+    staging.stagedFile = StreamOpen(staging.stagedPath, StreamWriteNew);
     if (!staging.stagedFile)
         return FailStage(CloseStaging, AbortStageCreate);
     staging.stagedPresent = 1;

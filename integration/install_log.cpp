@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "support/bounded.h"
+#include "support/plain_path.h"
 #include "support/stream.h"
 
 #ifdef _WIN32
@@ -18,7 +19,10 @@ int LogCreate()
     if (!CopyText(log.logPath, sizeof log.logPath, gSetup.targetPath) ||
         !AppendText(log.logPath, sizeof log.logPath, LOG_FILE_NAME))
         return 0;
-    log.logFile = StreamOpen(log.logPath, StreamWriteText);
+    // Made new: an older log goes first; a link, dangling or not, stays and
+    // makes the creation fail rather than take the lines somewhere else.
+    DeleteOwnFile(log.logPath);
+    log.logFile = StreamOpen(log.logPath, StreamWriteTextNew);
     if (!log.logFile)
         return 0;
     log.logOpened = 1;

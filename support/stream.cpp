@@ -121,7 +121,7 @@ struct Stream {
 
 Stream* StreamOpen(const char* path, StreamMode mode)
 {
-    int fresh = mode == StreamWriteNew;
+    int fresh = mode == StreamWriteNew || mode == StreamWriteTextNew;
     int writing = mode == StreamWriteBinary || mode == StreamWriteText || fresh;
     HGLOBAL memory = GlobalAlloc(GMEM_FIXED, sizeof(Stream));
     Stream* stream = memory ? (Stream*)GlobalLock(memory) : NULL;
@@ -139,7 +139,7 @@ Stream* StreamOpen(const char* path, StreamMode mode)
     stream->memory = memory;
     stream->file = file;
     stream->writing = writing;
-    stream->text = mode == StreamReadText || mode == StreamWriteText;
+    stream->text = mode == StreamReadText || mode == StreamWriteText || mode == StreamWriteTextNew;
     stream->failed = 0;
     stream->bufferStart = 0;
     stream->used = 0;

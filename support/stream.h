@@ -17,7 +17,8 @@ enum StreamMode {
     StreamWriteBinary,  // "wb": created, or emptied when it exists
     StreamReadText,     // "rt"
     StreamWriteText,    // "wt"
-    StreamWriteNew      // "wbx": created; fails when the name exists, a link too
+    StreamWriteNew,     // "wbx": created; fails when the name exists, a link too
+    StreamWriteTextNew  // "wtx"
 };
 
 struct Stream;

@@ -13,7 +13,7 @@
 #include "integration/integration.h"
 #include "support/bounded.h"
 #include "support/product_names.h"
-#include "undo/plain_path.h"
+#include "support/plain_path.h"
 #include "undo/record_check.h"
 
 enum { ReplayPathCapacity = 500 };
@@ -339,7 +339,10 @@ int ReplaceLog(const char* logPath, const char* text, size_t size)
     if (!CopyText(newPath, sizeof newPath, logPath) || length < 4)
         return 0;
     CopyText(newPath + length - 3, sizeof newPath - (length - 3), "new");
-    HANDLE file = CreateFileA(newPath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    // Made new: a leftover of an earlier run goes first; a link stays, and
+    // the creation fails rather than write through it.
+    DeleteOwnFile(newPath);
+    HANDLE file = CreateFileA(newPath, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE)
         return 0;
     // The lines on disk end in CR LF, as the setup writes them.
@@ -363,9 +366,9 @@ int ReplaceLog(const char* logPath, const char* text, size_t size)
     if (written && MoveFileExA(newPath, logPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return 1;
     // Windows 9x cannot replace by a move: the old log goes first.
-    if (written && GetLastError() == ERROR_CALL_NOT_IMPLEMENTED && DeleteFileA(logPath) &&
+    if (written && GetLastError() == ERROR_CALL_NOT_IMPLEMENTED && !IsLink(logPath) && DeleteFileA(logPath) &&
         MoveFileA(newPath, logPath))
         return 1;
-    DeleteFileA(newPath);
+    DeleteOwnFile(newPath);
     return 0;
 }

@@ -7,7 +7,7 @@
 #include "engine/stages.h"
 #include "integration/install_log.h"
 #include "undo/log_replay.h"
-#include "undo/plain_path.h"
+#include "support/plain_path.h"
 #include "setup/setup_state.h"
 
 int RunRollback()

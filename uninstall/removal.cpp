@@ -5,7 +5,7 @@
 #include <objbase.h>
 
 #include "support/bounded.h"
-#include "undo/plain_path.h"
+#include "support/plain_path.h"
 #include "support/product_names.h"
 
 // targetPath + name, refused when it does not fit: a cut path names

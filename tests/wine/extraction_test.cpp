@@ -95,6 +95,21 @@ TEST_F(Extraction, AFileInAGameFilesPlaceIsKeptAsideUnderAFreeName)
     EXPECT_EQ("theirs", File("outside.txt"));
     EXPECT_EQ("KF ~KV00001.ALT kovra.exe\r\nNC kovra.exe\r\n", Log());
     fx::Unlink(target + "readme.txt");
+
+    // A folder of the game that is a link to one elsewhere: no file goes there.
+    const std::string outside = fx::Fresh("extraction-outside");
+    ASSERT_TRUE(fx::PlantOld(outside + "level1.dat", "mine") &&
+                fx::Link(outside.substr(0, outside.size() - 1), target + "data"));
+    fx::ResetState(target);
+    ASSERT_EQ(1, LogCreate());
+    CopyText(gSetup.expansion.archivePath, sizeof gSetup.expansion.archivePath, (target + "temp.uni").c_str());
+    Expanded(fx::Archive({ { "data\\level1.dat", "game" }, { "data\\level2.dat", "game" } }));
+    EXPECT_EQ(ExtractionOpenStep + 1, ExtractAll());
+    EXPECT_EQ(AbortFileFolders, gSetup.abortCode);
+    EXPECT_EQ(std::vector<std::string>({ "level1.dat" }), fx::Tree(outside));
+    EXPECT_EQ("mine", File("data\\level1.dat"));
+    fx::Unlink(target + "data");
+    fx::RemoveTree(outside);
 }
 
 TEST_F(Extraction, AnEntryLargerThanASliceStaysOpenAcrossSteps)

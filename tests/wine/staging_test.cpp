@@ -113,6 +113,17 @@ TEST_F(Staging, ALevelBlockedByAFileEndsWithoutALog)
     EXPECT_TRUE(gSetup.log.logFile == NULL);
     EXPECT_EQ(0, gSetup.staging.stagedPresent);
     EXPECT_EQ(std::vector<std::string>({ "blocker" }), fx::Tree(base));
+
+    // A level that is a link to a folder elsewhere: not even the log goes there.
+    const std::string outside = fx::Fresh("staging-outside");
+    ASSERT_TRUE(fx::Link(outside.substr(0, outside.size() - 1), base + "linked"));
+    Use(base + "linked\\deeper\\");
+    EXPECT_EQ(0, PrepareTarget());
+    EXPECT_EQ(AbortTargetLevel, gSetup.abortCode);
+    EXPECT_EQ(0, gSetup.log.logOpened);
+    EXPECT_TRUE(fx::Tree(outside).empty());
+    fx::Unlink(base + "linked");
+    fx::RemoveTree(outside);
 }
 
 TEST_F(Staging, AFailedWalkThatStillAllowsTheLogGoesOn)
@@ -185,6 +196,17 @@ TEST_F(Staging, TempUnThatCannotBeCreated)
     EXPECT_EQ(0, gSetup.staging.stagedPresent);
     EXPECT_TRUE(gSetup.staging.stagedFile == NULL);
     EXPECT_EQ("ID 2 0 0\r\n", fx::LogOnDisk(true));
+
+    // A link planted in its place: the file it points to stays as it was.
+    RemoveDirectoryA((base + "temp.un_").c_str());
+    const std::string outside = fx::Fresh("staging-outside");
+    ASSERT_TRUE(fx::WriteWhole(outside + "theirs.txt", "theirs") && fx::Link(outside + "theirs.txt", base + "temp.un_"));
+    Use(base);
+    EXPECT_EQ(0, PrepareTarget());
+    EXPECT_EQ(AbortStageCreate, gSetup.abortCode);
+    EXPECT_EQ("theirs", fx::ReadOr(outside + "theirs.txt"));
+    fx::Unlink(base + "temp.un_");
+    fx::RemoveTree(outside);
 }
 
 TEST_F(Staging, APayloadSmallerThan18BytesLandsAtStep19)

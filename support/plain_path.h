@@ -1,7 +1,7 @@
-// Undo never goes through a link. The game folder may be writable by every
-// user, so a folder of the game can be replaced by a junction or a symbolic
-// link (a reparse point) to somewhere else; the undo of a record whose path
-// runs through one would delete what lies there.
+// Nothing is written or removed through a link. The game folder may be
+// writable by every user, so a folder or file of the game can be replaced by
+// a junction or a symbolic link to somewhere else; an install or an undo
+// that went through one would change what lies there.
 #ifndef KOVRA_PLAIN_PATH_H
 #define KOVRA_PLAIN_PATH_H
 

@@ -1,4 +1,4 @@
-#include "undo/plain_path.h"
+#include "support/plain_path.h"
 
 #include <windows.h>
 #include <string.h>
