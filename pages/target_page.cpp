@@ -4,6 +4,7 @@
 #include <shlobj.h>
 #include <string.h>
 
+#include "engine/stages.h"
 #include "pages/drive_space.h"
 #include "pages/pages.h"
 #include "resources/resource_ids.h"
@@ -30,6 +31,42 @@ static int FitsTargetPath(const char* text)
 {
     size_t length = strlen(text) + (EndsInBackslash(text) ? 0 : 1);
     return length < sizeof gSetup.targetPath;
+}
+
+// One folder has one path: the typed one made full and plain, as the
+// uninstaller will see its own folder. Forward slashes count as backslashes,
+// empty and "." names go, ".." takes the name before it (never the drive's
+// root), and the path ends in a backslash. 0 when text does not start with
+// a drive's root, does not fit capacity, or has a name that ends in a dot
+// or a blank (Windows drops those, so the folder made would be another).
+static int PlainTarget(const char* text, char* path, size_t capacity)
+{
+    if (capacity < 4 || text[0] == '\0' || text[1] != ':' || text[2] != '\\')
+        return 0;
+    memcpy(path, text, 3);
+    size_t used = 3;
+    const char* name = text + 3;
+    while (*name != '\0') {
+        size_t length = 0;
+        while (name[length] != '\0' && name[length] != '\\' && name[length] != '/')
+            ++length;
+        if (length == 2 && name[0] == '.' && name[1] == '.') {
+            if (used > 3)
+                for (--used; path[used - 1] != '\\'; --used) {
+                }
+        } else if (length > 0 && !(length == 1 && name[0] == '.')) {
+            if (name[length - 1] == '.' || name[length - 1] == ' ' || used + length + 1 >= capacity)
+                return 0;
+            memcpy(path + used, name, length);
+            used += length;
+            path[used++] = '\\';
+        }
+        name += length;
+        if (*name != '\0')
+            ++name;
+    }
+    path[used] = '\0';
+    return 1;
 }
 
 static void OnEditChange(HWND page)
@@ -100,9 +137,22 @@ static void OnNext(HWND page)
     GetDlgItemTextA(page, IDC_TARGET_EDIT, scratch, sizeof gSetup.targetPage.scratch);
     if (!FitsTargetPath(scratch))
         return;
-    CopyText(gSetup.targetPath, sizeof gSetup.targetPath, scratch);
-    if (!EndsInBackslash(gSetup.targetPath))
-        AppendText(gSetup.targetPath, sizeof gSetup.targetPath, "\\");
+    // The log, the links and the entry name the folder as committed here.
+    char plain[PathCapacity];
+    if (!PlainTarget(scratch, plain, sizeof gSetup.targetPath)) {
+        MessageBoxA(page, FolderErrorText, "Fehler", MB_OK);
+        return;
+    }
+    // A file cannot be the folder.
+    size_t length = strlen(plain);
+    plain[length - 1] = '\0';
+    DWORD attributes = length > 3 ? GetFileAttributesA(plain) : INVALID_FILE_ATTRIBUTES;
+    plain[length - 1] = '\\';
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        MessageBoxA(page, FolderErrorText, "Fehler", MB_OK);
+        return;
+    }
+    CopyText(gSetup.targetPath, sizeof gSetup.targetPath, plain);
 
     // A log left by an earlier installation belongs to its uninstaller.
     char logPath[PathCapacity];

@@ -214,28 +214,48 @@ TEST_F(WizardPages, WeiterCommitsTheTypedFolderUnlessItHoldsAnInstallLog)
     EXPECT_EQ("D:\\Spiele\\", fx::Text(page, IDC_TARGET_EDIT));
 
     // The confirmation page shows 35 characters whole and shortens longer
-    // paths to their first and last 17.
+    // paths to their first and last 17. What is committed is the full,
+    // plain path: one folder has one name in the log, the links and the entry.
     struct Shown {
         const char* path;
         const char* display;
+        const char* committed;  // NULL: the path as typed
     } shown[] = {
         { "C:\\Programme\\Kovra Rendo Cup\\", "C:\\Programme\\Kovra Rendo Cup\\" },
         { "C:\\Spiele\\Sammlung\\Rennen\\Ordner12\\", "C:\\Spiele\\Sammlung\\Rennen\\Ordner12\\" },
         { "C:\\Spiele\\Sammlung\\Rennen\\Ordner123\\", "C:\\Spiele\\Sammlun...Rennen\\Ordner123\\" },
         { "D:\\Programme\\Spielesammlung\\Rennen\\Neu\\", "D:\\Programme\\Spie...mlung\\Rennen\\Neu\\" },
+        { "C:\\P9\\..\\Kovra9", "C:\\Kovra9\\", "C:\\Kovra9\\" },
+        { "C:\\Spiele/Neu\\\\.\\..\\..\\..\\Rennen", "C:\\Rennen\\", "C:\\Rennen\\" },
     };
     const size_t lengths[] = { 29, 35, 36, 39 };
-    for (size_t i = 0; i < 4; ++i) {
+    for (size_t i = 0; i < sizeof shown / sizeof shown[0]; ++i) {
         SCOPED_TRACE(shown[i].path);
-        ASSERT_EQ(lengths[i], strlen(shown[i].path));
+        if (i < 4)
+            ASSERT_EQ(lengths[i], strlen(shown[i].path));
         Type(shown[i].path);
         confirm = ToConfirmPage();
         ASSERT_TRUE(confirm != NULL);
         EXPECT_EQ(shown[i].display, fx::Text(confirm, IDC_TARGET_DISPLAY));
         page = BackToTargetPage(confirm);
         ASSERT_TRUE(page != NULL);
-        EXPECT_EQ(shown[i].path, fx::Text(page, IDC_TARGET_EDIT));
+        EXPECT_EQ(shown[i].committed ? shown[i].committed : shown[i].path, fx::Text(page, IDC_TARGET_EDIT));
     }
+
+    // A name that ends in a dot or a blank, and a path that names a file,
+    // are refused with the folder error; the page stays.
+    ASSERT_TRUE(fx::WriteWhole("C:\\kovra-test\\datei", "x"));
+    for (const char* refused : { "C:\\Spiele\\Neu.", "C:\\Spiele\\Neu \\Rennen", "C:\\kovra-test\\datei\\" }) {
+        SCOPED_TRACE(refused);
+        Type(refused);
+        fx::Click(page, IDC_NEXT);
+        ASSERT_TRUE(fx::WaitMessageBox(app, &box));
+        EXPECT_EQ("Der gew\xE4hlte Pfad konnte nicht angelegt werden.", box.text);
+        EXPECT_EQ("Fehler", box.caption);
+        fx::Answer(box);
+        EXPECT_TRUE(IsWindowVisible(page));
+    }
+    DeleteFileA("C:\\kovra-test\\datei");
 
     // A path that would not fit the target folder with its backslash is
     // never committed, however it got into the edit control.

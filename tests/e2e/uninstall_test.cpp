@@ -186,6 +186,7 @@ struct Case {
     int exitCode;          // -1: started by Wine's uninstaller, whose own code tells nothing
     const char* closing;   // the last box's text, NULL for none
     const char* reports;   // how "ver" begins under that version; NULL: not checked
+    const char* typed;     // the folder typed on the target page; NULL: Target
 };
 
 const char Hostile[] = "CL C:\\kovra-un\\victim.txt\r\nSD C:\\kovra-un\\victimdir\r\nRK OtherApp\r\n";
@@ -225,6 +226,9 @@ const Case Cases[] = {
     { "DataIsALink", NULL, Silent, 0, DataIsALink, "", 2, NULL },
     // Wine's DeleteFileA deletes what a file link points to: the links stay.
     { "FilesAreLinks", NULL, Silent, 0, FilesAreLinks, "", 2, NULL },
+    // Typed with "..", the folder is committed as the uninstaller names it.
+    { "DotDotInTheTypedPath", NULL, Silent, 0, Nothing, "", 0, NULL, NULL,
+      "C:\\kovra-un\\Spiele\\x\\..\\Kovra Rendo Cup" },
     // One setup or uninstaller at a time.
     { "NotWhileASetupRuns", NULL, SilentBesideSetup, 0, Nothing, "", 1, NULL },
 };
@@ -339,7 +343,7 @@ TEST_P(Uninstall, RemovesWhatSetupMade)
     Machine before = Snapshot(progman.get());
     const std::vector<std::string> earlier = Copies();
 
-    ASSERT_EQ("Installation erfolgreich.", e2e::Install(Setup, Target).closingText);
+    ASSERT_EQ("Installation erfolgreich.", e2e::Install(Setup, c.typed ? c.typed : Target).closingText);
     if (c.change == InTheGamesPlaces) {
         EXPECT_TRUE(fx::Filler(30000, 1) == fx::ReadOr(game + "kovra.exe"));
         EXPECT_EQ(stamps[0], fx::Stamp(game + "~KV00001.ALT"));
