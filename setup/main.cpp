@@ -6,17 +6,21 @@
 #include "setup/setup_state.h"
 #include "setup/system_dlls.h"
 #include "support/product_lock.h"
+#include "support/product_names.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int)
 {
     if (previous)
         return 0;
     // A second start (a double click taken twice) shows the running setup
-    // instead; an uninstaller at work keeps the setup out as well.
+    // instead; an uninstaller at work, or whatever else holds the lock,
+    // keeps the setup out as well, with a word.
     if (!ProductLockTake()) {
         HWND running = FindWindowA(SETUP_CLASS, SETUP_TITLE);
         if (running)
             SetForegroundWindow(GetLastActivePopup(running));
+        else
+            ProductLockTellBusy(PRODUCT_NAME);
         return 0;
     }
 

@@ -32,3 +32,11 @@ void ProductLockJoin()
 {
     CreateLock();
 }
+
+void ProductLockTellBusy(const char* caption)
+{
+    MessageBoxA(NULL,
+                "Es l\xE4uft bereits ein Setup oder eine Deinstallation von " PRODUCT_NAME ".\n"
+                "Bitte warten Sie, bis es beendet ist.",
+                caption, MB_OK | MB_SETFOREGROUND);
+}

@@ -15,4 +15,9 @@ int ProductLockTake();
 // the starter has ended.
 void ProductLockJoin();
 
+// Tells the person who started a program, in a box with caption, that
+// another setup or uninstaller holds the lock: any program can hold it, and
+// a refusal without a word looks like a program that never started.
+void ProductLockTellBusy(const char* caption);
+
 #endif

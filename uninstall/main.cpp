@@ -144,7 +144,10 @@ extern "C" void __cdecl WinMainCRTStartup()
         ProductLockJoin();
         ExitProcess((UINT)RunAsCopy(copy));
     }
-    if (!ProductLockTake())
+    if (!ProductLockTake()) {
+        if (!IsSilent(arguments))
+            ProductLockTellBusy(UNINSTALL_LINK_NAME);
         ExitProcess(UninstallUnchanged);
+    }
     ExitProcess((UINT)Uninstall(self, IsSilent(arguments)));
 }

@@ -168,7 +168,8 @@ bool CopiesMarkedForDeletion(const std::vector<std::string>& earlier, bool nt)
 }
 
 // SilentBesideSetup: /S while a setup stands on its first page.
-enum Start { ViaUninstallList, ViaItem, Silent, HandTypedCopy, SilentBesideSetup };
+// LockHeldElsewhere: from the item while another program holds the lock.
+enum Start { ViaUninstallList, ViaItem, Silent, HandTypedCopy, SilentBesideSetup, LockHeldElsewhere };
 // What happens to the installed game before the uninstaller runs.
 // InTheGamesPlaces: files of the user's stood where the game's go.
 // DataIsALink: data\ replaced by a link to a folder outside with a
@@ -231,6 +232,9 @@ const Case Cases[] = {
       "C:\\kovra-un\\Spiele\\x\\..\\Kovra Rendo Cup" },
     // One setup or uninstaller at a time.
     { "NotWhileASetupRuns", NULL, SilentBesideSetup, 0, Nothing, "", 1, NULL },
+    { "NotWhileAnotherHoldsTheLock", NULL, LockHeldElsewhere, 0, Nothing, "", 1,
+      "Es l\xE4uft bereits ein Setup oder eine Deinstallation von Kovra Rendo Cup.\n"
+      "Bitte warten Sie, bis es beendet ist." },
 };
 
 class UninstallFixture : public ::testing::Test {
@@ -387,12 +391,13 @@ TEST_P(Uninstall, RemovesWhatSetupMade)
         ASSERT_TRUE(fx::Launch(Setup, &setup));
         ASSERT_TRUE(fx::WaitPage(setup, welcomeIds) != NULL);
     }
+    HANDLE lock = c.start == LockHeldElsewhere ? CreateMutexA(NULL, FALSE, "Global\\ZKKovraRendoCup_V1") : NULL;
     if (c.start == ViaUninstallList)
         ASSERT_TRUE(fx::Launch("C:\\windows\\system32\\uninstaller.exe", &app, NULL, "--remove ZKKovraRendoCup_V1"));
     else if (c.start == HandTypedCopy)
         ASSERT_TRUE(fx::Launch((game + "uninst.exe").c_str(), &app, NULL, ("/C 0 0 " + game).c_str()));
     else
-        ASSERT_TRUE(fx::Launch((game + "uninst.exe").c_str(), &app, game.c_str(), c.start != ViaItem ? "/s" : NULL));
+        ASSERT_TRUE(fx::Launch((game + "uninst.exe").c_str(), &app, game.c_str(), c.start == Silent || c.start == SilentBesideSetup ? "/s" : NULL));
     if (c.answer)
         EXPECT_EQ(Question, AnswerBox(Caption, c.answer));
     if (c.closing)
@@ -400,10 +405,12 @@ TEST_P(Uninstall, RemovesWhatSetupMade)
     int code = fx::WaitExit(&app, 30000);
     if (c.exitCode >= 0)
         EXPECT_EQ(c.exitCode, code);
+    if (lock)
+        CloseHandle(lock);
 
     if (c.start == SilentBesideSetup)
         fx::Kill(&setup);
-    if (c.answer == IDNO || c.exitCode == 3 || c.start == SilentBesideSetup) {
+    if (c.answer == IDNO || c.exitCode == 3 || c.start == SilentBesideSetup || c.start == LockHeldElsewhere) {
         EXPECT_EQ(installed, Snapshot(progman.get()));
         return;
     }
