@@ -22,6 +22,11 @@ enum { ProgramsCapacity = 260 };  // the shell's MAX_PATH
 // folder (capacity bytes) with the key opened for access; 0 when the value is
 // missing, not text, empty or too long.
 int ReadProgramsFolder(REGSAM access, char* folder, size_t capacity);
+// The Programs folder of this machine that path lies below, into folder
+// (capacity bytes): the user's own, or the one at the same place in another
+// user's profile (the profile list of NT), for a removal that someone else
+// than the installing user starts. 0 when path lies below none of them.
+int ProgramsFolderHolding(const char* path, char* folder, size_t capacity);
 // Creates Programs\name (an existing folder is used as it is) and logs CI.
 int CreateStartMenuFolder(const char* name);
 // Saves Programs\linkName.lnk pointing at target, working folder the target's

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
+#include <string.h>
 
 #include "integration/install_log.h"
 #include "integration/integration.h"
@@ -43,6 +44,53 @@ int ReadProgramsFolder(REGSAM access, char* folder, size_t capacity)
     int read = ReadProgramsValue(key, folder, capacity);
     RegCloseKey(key);
     return read;
+}
+
+// 1 when path lies below folder.
+static int Below(const char* path, const char* folder)
+{
+    size_t length = strlen(folder);
+    return length > 0 && strlen(path) > length && path[length] == '\\' &&
+           CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, path, (int)length, folder, (int)length) == CSTR_EQUAL;
+}
+
+int ProgramsFolderHolding(const char* path, char* folder, size_t capacity)
+{
+    if (!ReadProgramsFolder(KEY_QUERY_VALUE, folder, capacity))
+        return 0;
+    if (Below(path, folder))
+        return 1;
+    // Where the user's Programs folder lies in the user's profile, there it
+    // lies in every profile.
+    char own[ProgramsCapacity];
+    DWORD ownLength = GetEnvironmentVariableA("USERPROFILE", own, sizeof own);
+    if (ownLength == 0 || ownLength >= sizeof own || !Below(folder, own))
+        return 0;
+    char within[ProgramsCapacity];
+    CopyText(within, sizeof within, folder + ownLength);
+    HKEY list;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList", 0,
+                      KEY_READ, &list) != ERROR_SUCCESS)
+        return 0;
+    int found = 0;
+    char name[ProgramsCapacity];
+    for (DWORD i = 0; !found && RegEnumKeyA(list, i, name, sizeof name) == ERROR_SUCCESS; ++i) {
+        HKEY profile;
+        if (RegOpenKeyExA(list, name, 0, KEY_QUERY_VALUE, &profile) != ERROR_SUCCESS)
+            continue;
+        char stored[ProgramsCapacity];
+        DWORD size = sizeof stored - 1;
+        DWORD type = 0;
+        if (RegQueryValueExA(profile, "ProfileImagePath", NULL, &type, (BYTE*)stored, &size) == ERROR_SUCCESS &&
+            (type == REG_SZ || type == REG_EXPAND_SZ)) {
+            stored[size] = '\0';
+            DWORD expanded = ExpandEnvironmentStringsA(stored, folder, (DWORD)capacity);
+            found = expanded > 0 && expanded <= capacity && AppendText(folder, capacity, within) && Below(path, folder);
+        }
+        RegCloseKey(profile);
+    }
+    RegCloseKey(list);
+    return found;
 }
 
 // "%s\%s" into path (capacity bytes); 0 when it does not fit.

@@ -112,7 +112,9 @@ static int RecordOwned(const LogReplay* replay, int code, const char* codeText, 
                        char* programs, size_t capacity)
 {
     programs[0] = '\0';
-    if ((code == LogCodeCI || code == LogCodeCL) && !ReadProgramsFolder(KEY_QUERY_VALUE, programs, capacity))
+    // Whoever removes the game, the shortcuts are where the installing
+    // user's Programs folder was.
+    if ((code == LogCodeCI || code == LogCodeCL) && !ProgramsFolderHolding(argument, programs, capacity))
         programs[0] = '\0';
     RecordScope scope = { replay->targetPath, programs };
     if (!RecordInScope(&scope, codeText, argument))

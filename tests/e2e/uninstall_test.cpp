@@ -175,7 +175,19 @@ enum Start { ViaUninstallList, ViaItem, Silent, HandTypedCopy, SilentBesideSetup
 // DataIsALink: data\ replaced by a link to a folder outside with a
 // level1.dat of the user's. FilesAreLinks: kovra.exe and data\level2.dat
 // replaced by links to files of the user's outside, the first read-only.
-enum Change { Nothing, UserFiles, HoldFile, ReadOnlyFile, InTheGamesPlaces, DataIsALink, FilesAreLinks };
+// AnotherUser: the uninstaller runs as a user whose Programs folder lies in
+// another profile than the installing user's.
+enum Change { Nothing, UserFiles, HoldFile, ReadOnlyFile, InTheGamesPlaces, DataIsALink, FilesAreLinks, AnotherUser };
+
+// Programs in HKCU's shell folders and USERPROFILE, as another user's.
+void BecomeUser(const std::string& programs, const std::string& profile)
+{
+    HKEY key;
+    RegOpenKeyExA(HKEY_CURRENT_USER, fx::ShellFolders, 0, KEY_SET_VALUE, &key);
+    RegSetValueExA(key, "Programs", 0, REG_SZ, (const BYTE*)programs.c_str(), (DWORD)programs.size() + 1);
+    RegCloseKey(key);
+    SetEnvironmentVariableA("USERPROFILE", profile.c_str());
+}
 
 struct Case {
     const char* name;
@@ -227,6 +239,8 @@ const Case Cases[] = {
     { "DataIsALink", NULL, Silent, 0, DataIsALink, "", 2, NULL },
     // Wine's DeleteFileA deletes what a file link points to: the links stay.
     { "FilesAreLinks", NULL, Silent, 0, FilesAreLinks, "", 2, NULL },
+    // Another administrator removes the game: the installing user's links go.
+    { "AnotherUsersUninstall", NULL, Silent, 0, AnotherUser, "", 0, NULL },
     // Typed with "..", the folder is committed as the uninstaller names it.
     { "DotDotInTheTypedPath", NULL, Silent, 0, Nothing, "", 0, NULL, NULL,
       "C:\\kovra-un\\Spiele\\x\\..\\Kovra Rendo Cup" },
@@ -391,6 +405,12 @@ TEST_P(Uninstall, RemovesWhatSetupMade)
         ASSERT_TRUE(fx::Launch(Setup, &setup));
         ASSERT_TRUE(fx::WaitPage(setup, welcomeIds) != NULL);
     }
+    const std::string programs = fx::ProgramsFolder();
+    char profile[MAX_PATH] = "";
+    GetEnvironmentVariableA("USERPROFILE", profile, sizeof profile);
+    if (c.change == AnotherUser)
+        BecomeUser("C:\\users\\admin2\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs",
+                   "C:\\users\\admin2");
     HANDLE lock = c.start == LockHeldElsewhere ? CreateMutexA(NULL, FALSE, "Global\\ZKKovraRendoCup_V1") : NULL;
     if (c.start == ViaUninstallList)
         ASSERT_TRUE(fx::Launch("C:\\windows\\system32\\uninstaller.exe", &app, NULL, "--remove ZKKovraRendoCup_V1"));
@@ -407,6 +427,8 @@ TEST_P(Uninstall, RemovesWhatSetupMade)
         EXPECT_EQ(c.exitCode, code);
     if (lock)
         CloseHandle(lock);
+    if (c.change == AnotherUser)
+        BecomeUser(programs, profile);
 
     if (c.start == SilentBesideSetup)
         fx::Kill(&setup);
