@@ -51,7 +51,9 @@ set(KOVRA_UNINSTALL_SOURCES    # uninst.exe, with KOVRA_PROGRAM_SOURCES
 set(KOVRA_RESOURCE_FILES
     resources/resource_ids.h
     resources/setup.ico
-    resources/setup.manifest
+    resources/setup.manifest.in
+    resources/version.h.in
+    resources/version.rc
     resources/side.bmp)
 
 # Product code that is pure logic: the host tree builds it for its tests.

@@ -31,8 +31,17 @@ else()
 endif()
 add_compile_definitions(WINVER=0x0400 _WIN32_WINNT=0x0400 _WIN32_IE=0x0300 STRICT)
 
+# The product's version, written here only: the version resources, the
+# manifests' assemblyIdentity and the uninstall entry's DisplayVersion take
+# it from the generated version.h and setup.manifest.
+set(KOVRA_VERSION 1.0.0.0)
+string(REPLACE "." "," KOVRA_VERSION_NUMBERS ${KOVRA_VERSION})
+configure_file(resources/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
+configure_file(resources/setup.manifest.in ${CMAKE_BINARY_DIR}/generated/setup.manifest @ONLY)
+
 add_library(kovra_core STATIC ${KOVRA_CORE_SOURCES})
-target_include_directories(kovra_core PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources)
+target_include_directories(kovra_core PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources
+    ${CMAKE_BINARY_DIR}/generated)
 target_compile_options(kovra_core PRIVATE ${KOVRA_WIN_FLAGS} ${KOVRA_LTO_FLAGS})
 # LZ32 and COMCTL32 are not imported: setup/system_dlls.cpp loads them from
 # the system folder at run time.

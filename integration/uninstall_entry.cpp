@@ -1,10 +1,13 @@
 // The game's entry in the system's list of installed programs.
 #include <windows.h>
+#include <shellapi.h>
 
 #include "integration/install_log.h"
 #include "integration/integration.h"
 #include "setup/setup_state.h"
 #include "support/bounded.h"
+#include "support/product_names.h"
+#include "version.h"
 
 #include <string.h>
 
@@ -53,6 +56,45 @@ static void SetText(HKEY key, const char* name, const char* text)
     RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)text, (DWORD)lstrlenA(text) + 1);
 }
 
+static void SetNumber(HKEY key, const char* name, DWORD number)
+{
+    RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE*)&number, sizeof number);
+}
+
+// What the system's list of programs and inventory tools show besides the
+// name: icon, version, publisher, folder, size and date, no "Change" or
+// "Repair" (there is nothing to change), and the quiet removal.
+static void SetDetails(HKEY key, const char* command)
+{
+    char text[PathCapacity];
+    // The game's own icon when its program carries one, else the uninstaller's.
+    CopyText(text, sizeof text, gSetup.targetPath);
+    AppendText(text, sizeof text, GAME_PROGRAM);
+    if ((UINT_PTR)ExtractIconA(gSetup.instance, text, (UINT)-1) == 0) {
+        CopyText(text, sizeof text, gSetup.targetPath);
+        AppendText(text, sizeof text, UNINSTALL_PROGRAM);
+    }
+    SetText(key, "DisplayIcon", text);
+    SetText(key, "DisplayVersion", KOVRA_VERSION);
+    SetText(key, "Publisher", KOVRA_PUBLISHER);
+    // The folder without its backslash, a drive's root with it.
+    CopyText(text, sizeof text, gSetup.targetPath);
+    size_t length = strlen(text);
+    if (length > 3)
+        text[length - 1] = '\0';
+    SetText(key, "InstallLocation", text);
+    SetNumber(key, "EstimatedSize", gSetup.extraction.dataTotal / 1024 + (gSetup.extraction.dataTotal % 1024 != 0));
+    SetNumber(key, "NoModify", 1);
+    SetNumber(key, "NoRepair", 1);
+    CopyText(text, sizeof text, command);
+    AppendText(text, sizeof text, " /S");
+    SetText(key, "QuietUninstallString", text);
+    SYSTEMTIME today;
+    GetLocalTime(&today);
+    wsprintfA(text, "%04u%02u%02u", today.wYear, today.wMonth, today.wDay);
+    SetText(key, "InstallDate", text);
+}
+
 // folder + program into path (capacity bytes).
 static void UninstallCommand(char* path, size_t capacity, const char* folder, const char* program)
 {
@@ -97,6 +139,7 @@ int RegisterUninstall(const char* keyName, const char* displayText, const char* 
     }
     SetText(key, "DisplayName", displayText);
     SetText(key, "UninstallString", command);
+    SetDetails(key, command);
     RegCloseKey(key);
     RegCloseKey(parent);
 

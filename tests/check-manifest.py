@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The process manifest inside a built program, read back from the file
 without Wine: resource type 24 (RT_MANIFEST), id 1, language neutral, XML
-that parses, asking for administrator rights and naming Vista to 11.
+that parses, asking for administrator rights and naming Vista to 11; and
+its German version resource (type 16), whose versions are the manifest's.
     check-manifest.py PROGRAM.exe"""
 import struct
 import sys
@@ -50,6 +51,53 @@ def resource(image, type_id, name_id):
     return found
 
 
+def version_block(data, offset=0):
+    """(key, value bytes, children) of the VS_VERSIONINFO block at offset."""
+    length, value_length, kind = struct.unpack_from("<HHH", data, offset)
+    end = data.index(b"\0\0", offset + 6)
+    while (end - offset - 6) % 2:
+        end = data.index(b"\0\0", end + 1)
+    key = data[offset + 6:end].decode("utf-16-le")
+    at = (end + 2 + 3) & ~3
+    size = value_length * 2 if kind == 1 else value_length
+    value = data[at:at + size]
+    at = (at + size + 3) & ~3
+    children = []
+    while at < offset + length:
+        child = version_block(data, at)
+        children.append(child[:3])
+        at = (at + child[3] + 3) & ~3
+    return key, value, children, length
+
+
+def check_version(path, image, version):
+    """Problems of the version resource against the manifest's version."""
+    found = resource(image, 16, 1)
+    if [language for language, _ in found] != [0x0407]:
+        return [f"version resource languages {[hex(l) for l, _ in found]}"]
+    key, fixed, children, _ = version_block(found[0][1])
+    numbers = struct.unpack_from("<4xIIII", fixed, 4)
+    file_version = f"{numbers[0] >> 16}.{numbers[0] & 0xFFFF}.{numbers[1] >> 16}.{numbers[1] & 0xFFFF}"
+    blocks = {k: c for k, _, c in children}
+    strings = {k: v.decode("utf-16-le").rstrip("\0") for k, v, _ in blocks["StringFileInfo"][0][2]}
+    problems = []
+    if blocks["StringFileInfo"][0][0] != "040704E4":
+        problems.append(f"string table {blocks['StringFileInfo'][0][0]}")
+    if blocks["VarFileInfo"][0][1] != struct.pack("<HH", 0x0407, 1252):
+        problems.append("translation is not 0x0407, 1252")
+    want = {"CompanyName": "Vantorell", "ProductName": "Kovra Rendo Cup", "FileVersion": version,
+            "ProductVersion": version}
+    for name, text in want.items():
+        if strings.get(name) != text:
+            problems.append(f"{name} {strings.get(name)!r}, want {text!r}")
+    for name in ("FileDescription", "InternalName", "OriginalFilename", "LegalCopyright"):
+        if not strings.get(name):
+            problems.append(f"no {name}")
+    if file_version != version:
+        problems.append(f"fixed file version {file_version}, want {version}")
+    return problems
+
+
 def main(path):
     image = open(path, "rb").read()
     manifests = resource(image, 24, 1)
@@ -69,8 +117,13 @@ def main(path):
     if systems != SUPPORTED_OS:
         print(f"{path}: supportedOS {sorted(systems)}")
         fail = 1
+    version = root.find("v1:assemblyIdentity", ns).get("version")
+    for problem in check_version(path, image, version):
+        print(f"{path}: {problem}")
+        fail = 1
     if not fail:
-        print(f"{path}: manifest parses, requireAdministrator, {len(systems)} supportedOS entries")
+        print(f"{path}: manifest parses, requireAdministrator, {len(systems)} supportedOS entries; "
+              f"version resource 0x0407/1252, version {version}")
     return fail
 
 

@@ -1,6 +1,8 @@
 // The uninstall entry under HKLM, written and removed against Wine's registry.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "integration/integration.h"
 #include "setup/setup_state.h"
 #include "tests/wine/engine_fixture.h"
@@ -14,7 +16,13 @@ const char kEntry[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\
 struct Value {
     DWORD type;
     std::string bytes;  // as stored, the zero included
+    bool operator==(const Value& o) const { return type == o.type && bytes == o.bytes; }
 };
+
+void PrintTo(const Value& v, std::ostream* os)
+{
+    *os << v.type << ":" << ::testing::PrintToString(v.bytes);
+}
 
 bool KeyExists(const char* path)
 {
@@ -26,9 +34,9 @@ bool KeyExists(const char* path)
 }
 
 // Every value of the key by name.
-std::vector<std::pair<std::string, Value>> Values(const char* path)
+std::map<std::string, Value> Values(const char* path)
 {
-    std::vector<std::pair<std::string, Value>> out;
+    std::map<std::string, Value> out;
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return out;
@@ -40,11 +48,9 @@ std::vector<std::pair<std::string, Value>> Values(const char* path)
         DWORD type;
         if (RegEnumValueA(key, i, name, &nameSize, NULL, &type, data, &dataSize) != ERROR_SUCCESS)
             break;
-        out.push_back({ name, { type, std::string((char*)data, dataSize) } });
+        out[name] = { type, std::string((char*)data, dataSize) };
     }
     RegCloseKey(key);
-    std::sort(out.begin(), out.end(),
-              [](const std::pair<std::string, Value>& a, const std::pair<std::string, Value>& b) { return a.first < b.first; });
     return out;
 }
 
@@ -57,6 +63,16 @@ void DeleteEntry(const char* path)
 std::string Sz(const std::string& text)
 {
     return std::string(text.c_str(), text.size() + 1);
+}
+
+Value Text(const std::string& text)
+{
+    return { REG_SZ, Sz(text) };
+}
+
+Value Number(DWORD number)
+{
+    return { REG_DWORD, std::string((const char*)&number, sizeof number) };
 }
 
 class Uninstall : public ::testing::Test {
@@ -92,19 +108,39 @@ protected:
 
 TEST_F(Uninstall, WritesBothTextsQuotingAPathWithBlanksAndLogsRK)
 {
+    // The game's program gives the icon once it carries one (platform 2).
+    char self[MAX_PATH];
+    GetModuleFileNameA(NULL, self, sizeof self);
+    std::string withIcon = std::string(self, strrchr(self, '\\') + 1) + "programs\\uninst.exe";
+    const std::string folder = "C:\\kovra-test\\Kovra Rendo Cup";
+    CreateDirectoryA(folder.c_str(), NULL);
+    SYSTEMTIME today;
+    GetLocalTime(&today);
+    char date[16];
+    sprintf(date, "%04u%02u%02u", today.wYear, today.wMonth, today.wDay);
+    gSetup.extraction.dataTotal = 5 * 1024 + 1;
     for (unsigned char platform = 1; platform <= 2; ++platform) {
         SCOPED_TRACE(platform);
         gSetup.platform = platform;
-        strcpy(gSetup.targetPath, "C:\\Program Files\\Kovra Rendo Cup\\");
+        strcpy(gSetup.targetPath, (folder + "\\").c_str());
+        if (platform == 2)
+            ASSERT_TRUE(CopyFileA(withIcon.c_str(), (folder + "\\kovra.exe").c_str(), FALSE));
         EXPECT_EQ(1, Register());
-        auto values = Values(kEntry);
-        ASSERT_EQ(2u, values.size());
-        EXPECT_EQ("DisplayName", values[0].first);
-        EXPECT_EQ((DWORD)REG_SZ, values[0].second.type);
-        EXPECT_EQ(Sz("Entferne Kovra Rendo Cup"), values[0].second.bytes);
-        EXPECT_EQ("UninstallString", values[1].first);
-        EXPECT_EQ((DWORD)REG_SZ, values[1].second.type);
-        EXPECT_EQ(Sz("\"C:\\Program Files\\Kovra Rendo Cup\\uninst.exe\""), values[1].second.bytes);
+        const std::string command = "\"" + folder + "\\uninst.exe\"";
+        std::map<std::string, Value> expected = {
+            { "DisplayIcon", Text(folder + (platform == 2 ? "\\kovra.exe" : "\\uninst.exe")) },
+            { "DisplayName", Text("Entferne Kovra Rendo Cup") },
+            { "DisplayVersion", Text("1.0.0.0") },
+            { "EstimatedSize", Number(6) },
+            { "InstallDate", Text(date) },
+            { "InstallLocation", Text(folder) },
+            { "NoModify", Number(1) },
+            { "NoRepair", Number(1) },
+            { "Publisher", Text("Vantorell") },
+            { "QuietUninstallString", Text(command + " /S") },
+            { "UninstallString", Text(command) },
+        };
+        EXPECT_EQ(expected, Values(kEntry));
         EXPECT_EQ(1, UninstallEntryNames("ZKKovraRendoCup_V1", gSetup.targetPath, "uninst.exe"));
         EXPECT_EQ("RK ZKKovraRendoCup_V1\r\n", Log());
         DeleteEntry(kEntry);
@@ -124,9 +160,8 @@ TEST_F(Uninstall, AnEarlierEntryIsReplacedAsAWhole)
     strcpy(gSetup.targetPath, "D:\\Spiele\\KRC\\");
     EXPECT_EQ(1, Register());
     auto values = Values(kEntry);
-    ASSERT_EQ(2u, values.size());
-    EXPECT_EQ("DisplayName", values[0].first);
-    EXPECT_EQ(Sz("D:\\Spiele\\KRC\\uninst.exe"), values[1].second.bytes);  // no blank: no quotes
+    EXPECT_EQ(Text("Vantorell"), values["Publisher"]);
+    EXPECT_EQ(Text("D:\\Spiele\\KRC\\uninst.exe"), values["UninstallString"]);  // no blank: no quotes
     EXPECT_EQ(1, UninstallEntryNames("ZKKovraRendoCup_V1", "d:\\spiele\\krc\\", "uninst.exe"));
     EXPECT_EQ(0, UninstallEntryNames("ZKKovraRendoCup_V1", "D:\\Spiele\\", "uninst.exe"));
     EXPECT_EQ("RK ZKKovraRendoCup_V1\r\n", Log());
@@ -139,9 +174,7 @@ TEST_F(Uninstall, InstallingTwiceLeavesOneEntryNamingTheSecondFolder)
     EXPECT_EQ(1, Register());
     strcpy(gSetup.targetPath, "C:\\Zweite Wahl\\");
     EXPECT_EQ(1, Register());
-    auto values = Values(kEntry);
-    ASSERT_EQ(2u, values.size());
-    EXPECT_EQ(Sz("\"C:\\Zweite Wahl\\uninst.exe\""), values[1].second.bytes);
+    EXPECT_EQ(Text("\"C:\\Zweite Wahl\\uninst.exe\""), Values(kEntry)["UninstallString"]);
     EXPECT_EQ("RK ZKKovraRendoCup_V1\r\nRK ZKKovraRendoCup_V1\r\n", Log());
 }
 
