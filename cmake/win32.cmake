@@ -104,6 +104,25 @@ target_link_libraries(uninst PRIVATE kovra_core gcc)
 target_link_options(uninst PRIVATE ${KOVRA_EXE_LINK_FLAGS})
 set_target_properties(uninst PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/programs)
 
+# Authenticode signing, when a key and a certificate (PEM) are given:
+# uninst.exe as soon as it is linked, so that the payload carries it signed,
+# and setup.exe last. The signing time is fixed, so that two signed builds of
+# one commit stay the same bytes.
+set(KOVRA_SIGN_KEY "" CACHE FILEPATH "Private key (PEM) that signs setup.exe and uninst.exe")
+set(KOVRA_SIGN_CERT "" CACHE FILEPATH "Certificate (PEM) of that key, with its chain")
+set(KOVRA_SIGN_TIME 1796688000 CACHE STRING "Signing time, in seconds since 1970")
+if(KOVRA_SIGN_KEY AND KOVRA_SIGN_CERT)
+    find_program(KOVRA_OSSLSIGNCODE osslsigncode REQUIRED)
+    foreach(target uninst setup)
+        add_custom_command(TARGET ${target} POST_BUILD
+            COMMAND ${KOVRA_OSSLSIGNCODE} sign -h sha256 -certs ${KOVRA_SIGN_CERT} -key ${KOVRA_SIGN_KEY}
+                    -n "Kovra Rendo Cup" -time ${KOVRA_SIGN_TIME}
+                    -in $<TARGET_FILE:${target}> -out $<TARGET_FILE:${target}>.signed
+            COMMAND ${CMAKE_COMMAND} -E rename $<TARGET_FILE:${target}>.signed $<TARGET_FILE:${target}>
+            VERBATIM)
+    endforeach()
+endif()
+
 include(cmake/wine_tests.cmake)
 
 # Every Windows program the project ships passes the same check: system DLLs
@@ -129,3 +148,8 @@ get_filename_component(KOVRA_HOST_TOOLS "${KOVRA_PAYLOAD}/../../tools" ABSOLUTE)
 add_test(NAME build.reproducible COMMAND ${CMAKE_SOURCE_DIR}/tests/reproducible-build.sh
     ${CMAKE_SOURCE_DIR} ${KOVRA_PAYLOAD} ${KOVRA_HOST_TOOLS})
 set_tests_properties(build.reproducible PROPERTIES TIMEOUT 900 LABELS static)
+# Two signed builds with a throwaway key, verified, the same bytes, and the
+# signed setup.exe walked through an install under Wine.
+add_test(NAME build.signed COMMAND ${CMAKE_SOURCE_DIR}/tests/signed-build.sh ${CMAKE_SOURCE_DIR}
+    ${KOVRA_HOST_TOOLS} ${CMAKE_TOOLCHAIN_FILE} $<TARGET_FILE:walkthrough>)
+set_tests_properties(build.signed PROPERTIES TIMEOUT 900)
