@@ -4,6 +4,8 @@
 set(KOVRA_SETUP_SOURCES        # setup/main.cpp is the programs' own entry
     setup/backdrop.cpp
     setup/page_loop.cpp
+    setup/run_report.cpp
+    setup/silent.cpp
     setup/setup_state.cpp
     setup/startup.cpp
     setup/system_dlls.cpp)
@@ -34,6 +36,7 @@ set(KOVRA_UNDO_SOURCES
     undo/rollback.cpp)
 set(KOVRA_SUPPORT_SOURCES
     support/bounded.cpp
+    support/command_line.cpp
     support/file_object.cpp
     support/plain_path.cpp
     support/product_lock.cpp

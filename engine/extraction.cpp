@@ -296,7 +296,8 @@ int CreateFileFolders(const char* path)
         } else if (CreateDirectoryA(prefix, NULL)) {
             CopyText(deepest, sizeof deepest, prefix);
         } else {
-            MessageBoxA(NULL, FolderErrorText, "Fehler", MB_OK);
+            if (!gSetup.silent)
+                MessageBoxA(NULL, FolderErrorText, "Fehler", MB_OK);
             failed = 1;
             break;
         }

@@ -71,7 +71,7 @@ DWORD FreeSpaceOfLetter(char letter)
     return FreeSpaceKB(root);
 }
 
-int CheckTargetDrive(const char* path)
+int TargetDriveUsable(const char* path)
 {
     // A and B are floppy drives; bytes of 128 and above are no drive letter.
     if (!IsTargetLetter(path[0]))
@@ -81,8 +81,14 @@ int CheckTargetDrive(const char* path)
     char root[4] = { path[0], ':', '\\', '\0' };  // as typed
     // A fixed disk passes at once; anything else is asked again for a
     // removable disk.
-    if (GetDriveTypeA(root) != DRIVE_FIXED && GetDriveTypeA(root) != DRIVE_REMOVABLE)
+    return GetDriveTypeA(root) == DRIVE_FIXED || GetDriveTypeA(root) == DRIVE_REMOVABLE;
+}
+
+int CheckTargetDrive(const char* path)
+{
+    if (!TargetDriveUsable(path))
         return 0;
+    char root[4] = { path[0], ':', '\\', '\0' };
     DWORD kb;
     if (!QueryFreeSpaceKB(root, FindDiskFreeSpaceEx(), &kb))
         return 0;

@@ -17,6 +17,8 @@ DWORD FreeSpaceKB(const char* root);
 // 1 when path starts with a drive root C:\ to Z:\ (either case) of a fixed
 // or removable disk with at least SpaceNeededKB free.
 int CheckTargetDrive(const char* path);
+// The first part of that test: the drive root, on a fixed or removable disk.
+int TargetDriveUsable(const char* path);
 
 // FreeSpaceKB of the root "<letter>:\" when letter (either case) names a
 // drive C to Z, else 0.

@@ -18,6 +18,13 @@ inline int IsPlainCommand(WPARAM wParam, int id) { return wParam == (WPARAM)id; 
 // abandons the run. Returns TRUE when wParam was one of them.
 INT_PTR EndPageOnCommand(HWND page, WPARAM wParam, int next, int back);
 
+// What "Weiter" on the target page makes of a typed folder: it commits the
+// folder full and plain to targetPath (also one that holds an install log),
+// unless it does not fit, names a file or has a name that ends in a dot or
+// a blank. The unattended install asks the same.
+enum TargetVerdict { TargetAccepted, TargetNotAFolder, TargetInstalled };
+int CommitTarget(const char* typed);
+
 INT_PTR CALLBACK WelcomePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK TargetPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK ConfirmPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);

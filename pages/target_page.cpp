@@ -131,27 +131,19 @@ static void OnBrowse(HWND page)
     FillSpaceLabels(page, FreeSpaceOfLetter(gSetup.targetPath[0]), gSetup.targetPath[0]);
 }
 
-static void OnNext(HWND page)
+int CommitTarget(const char* typed)
 {
-    char* scratch = gSetup.targetPage.scratch;
-    GetDlgItemTextA(page, IDC_TARGET_EDIT, scratch, sizeof gSetup.targetPage.scratch);
-    if (!FitsTargetPath(scratch))
-        return;
     // The log, the links and the entry name the folder as committed here.
     char plain[PathCapacity];
-    if (!PlainTarget(scratch, plain, sizeof gSetup.targetPath)) {
-        MessageBoxA(page, FolderErrorText, "Fehler", MB_OK);
-        return;
-    }
+    if (!FitsTargetPath(typed) || !PlainTarget(typed, plain, sizeof gSetup.targetPath))
+        return TargetNotAFolder;
     // A file cannot be the folder.
     size_t length = strlen(plain);
     plain[length - 1] = '\0';
     DWORD attributes = length > 3 ? GetFileAttributesA(plain) : INVALID_FILE_ATTRIBUTES;
     plain[length - 1] = '\\';
-    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        MessageBoxA(page, FolderErrorText, "Fehler", MB_OK);
-        return;
-    }
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return TargetNotAFolder;
     CopyText(gSetup.targetPath, sizeof gSetup.targetPath, plain);
 
     // A log left by an earlier installation belongs to its uninstaller.
@@ -160,12 +152,25 @@ static void OnNext(HWND page)
     AppendText(logPath, sizeof logPath, LOG_FILE_NAME);
     FileObject log;
     log.Open(logPath, FileModeRead);
-    if (log.IsOpen()) {
+    int installed = log.IsOpen();
+    log.Close();
+    return installed ? TargetInstalled : TargetAccepted;
+}
+
+static void OnNext(HWND page)
+{
+    char* scratch = gSetup.targetPage.scratch;
+    GetDlgItemTextA(page, IDC_TARGET_EDIT, scratch, sizeof gSetup.targetPage.scratch);
+    if (!FitsTargetPath(scratch))
+        return;
+    switch (CommitTarget(scratch)) {
+    case TargetNotAFolder:
+        MessageBoxA(page, FolderErrorText, "Fehler", MB_OK);
+        return;
+    case TargetInstalled:
         MessageBoxA(page, AlreadyInstalled, "Mitteilung", MB_OK);
-        log.Close();
         return;
     }
-    log.Close();
     EndDialog(page, 1);
     gSetup.page = PageConfirm;
 }

@@ -16,6 +16,14 @@ void RunPageLoop(HWND backdrop);
 
 // Closes the log with its PN record, tells the user, rolls back an abort.
 void RunEnding(HWND backdrop);
+// RunEnding's first part: the log closed with its PN record, the result in
+// the run's account; returns the abort code, AbortLogWrite when the log did
+// not take its last line.
+int CloseRun();
+
+// The install without a window (/S) into folder, or where the target page
+// would propose when folder is ""; returns the exit code.
+int RunSilentInstall(const char* folder);
 
 // Builds the default target from a ProgramFilesDir value of valueSize bytes
 // (not necessarily zero-terminated). Exposed for the tests.

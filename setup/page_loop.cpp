@@ -6,6 +6,7 @@
 #include "pages/pages.h"
 #include "resources/resource_ids.h"
 #include "setup/driver.h"
+#include "setup/run_report.h"
 #include "setup/setup_state.h"
 #include "support/product_names.h"
 #include "undo/log_replay.h"
@@ -34,7 +35,7 @@ void RunPageLoop(HWND backdrop)
     } while (gSetup.page < PageFinished);
 }
 
-void RunEnding(HWND backdrop)
+int CloseRun()
 {
     // The PN record is the last line of every log the setup closes. A log
     // that did not take it, or all of what came before, cannot be trusted
@@ -44,7 +45,14 @@ void RunEnding(HWND backdrop)
         if (!CloseLog() || !closed)
             gSetup.abortCode = AbortLogWrite;
     }
-    if (gSetup.abortCode != AbortNone) {
+    ReportEnd(gSetup.abortCode == AbortNone ? "Installation erfolgreich" : "Installation abgebrochen",
+              gSetup.abortCode);
+    return gSetup.abortCode;
+}
+
+void RunEnding(HWND backdrop)
+{
+    if (CloseRun() != AbortNone) {
         MessageBoxA(backdrop, "Installation abgebrochen.", PRODUCT_NAME, MB_OK);
         RunRollback();
     } else {

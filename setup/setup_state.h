@@ -48,6 +48,19 @@ enum AbortCode {
     AbortLogWrite = 20      // a record, the closing PN line or the close of the log failed
 };
 
+// Exit codes of the unattended install (/S). A stage that gave up ends it
+// with its abort code (1 to 20); these are the other outcomes. The wizard
+// keeps its own codes, 0 and 1.
+enum SilentExit {
+    SilentInstalled = 0,
+    SilentFolderRefused = 21,    // no folder on a fixed or removable disk, or a name the target page refuses
+    SilentFolderInstalled = 22,  // the folder holds deinst.log
+    SilentNoSpace = 23,
+    SilentBusy = 24,             // another setup or uninstaller runs
+    SilentBadCommandLine = 25,
+    SilentHelpShown = 26
+};
+
 enum {
     TextCapacity = 300,      // targetPath, windowsDir
     PathCapacity = 500,      // paths built from targetPath
@@ -112,6 +125,8 @@ struct TargetPageState {
 
 struct SetupState {
     HINSTANCE instance;
+    int silent;              // /S: no window, no box, steps unpaced
+    HANDLE report;           // /LOG= file, or NULL
     int page;
     int abortCode;
     unsigned char platform;  // 0 = Win32s or older than 4.0, 1 = 95/98, 2 = NT

@@ -87,7 +87,8 @@ int RunStartupChecks()
 
     UINT length = GetWindowsDirectoryA(gSetup.windowsDir, sizeof gSetup.windowsDir);
     if (length == 0 || length > sizeof gSetup.windowsDir) {
-        MessageBoxA(NULL, "Konnte Windows-System-Verzeichnis nicht lesen.", "Fehler", MB_OK);
+        if (!gSetup.silent)
+            MessageBoxA(NULL, "Konnte Windows-System-Verzeichnis nicht lesen.", "Fehler", MB_OK);
         gSetup.abortCode = AbortWindowsDir;
         return 0;
     }

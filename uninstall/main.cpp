@@ -4,6 +4,7 @@
 
 #include "setup/system_dlls.h"
 #include "support/bounded.h"
+#include "support/command_line.h"
 #include "support/product_lock.h"
 #include "support/product_names.h"
 
@@ -27,33 +28,6 @@ static const char FolderKeptText[] =
 static int Box(const char* text, const char* caption, UINT type)
 {
     return MessageBoxA(NULL, text, caption, type | MB_SETFOREGROUND);
-}
-
-// The arguments after the program's own name. The name is quoted, or, from
-// an uninstall entry written without quotation marks, may hold blanks: then
-// it is this program's own path as it stands.
-static const char* Arguments(const char* self)
-{
-    const char* line = GetCommandLineA();
-    if (*line == '"') {
-        ++line;
-        while (*line && *line != '"')
-            ++line;
-        if (*line)
-            ++line;
-    } else {
-        int length = lstrlenA(self);
-        char start[PathCapacity];
-        CopyText(start, (size_t)length + 1 <= sizeof start ? (size_t)length + 1 : sizeof start, line);
-        if (lstrcmpiA(start, self) == 0 && (line[length] == ' ' || line[length] == '\0'))
-            line += length;
-        else
-            while (*line && *line != ' ' && *line != '\t')
-                ++line;
-    }
-    while (*line == ' ' || *line == '\t')
-        ++line;
-    return line;
 }
 
 // "/S" in any case as the only argument.
@@ -135,7 +109,7 @@ extern "C" void __cdecl WinMainCRTStartup()
     DWORD length = GetModuleFileNameA(NULL, self, sizeof self);
     if (length == 0 || length >= sizeof self)
         ExitProcess(UninstallStopped);
-    const char* arguments = Arguments(self);
+    const char* arguments = CommandArguments(self);
     const char* copy = CopyArguments(arguments);
     // The copy goes on with its starter's removal, under its starter's lock;
     // any other start waits for no one and changes nothing while a setup or

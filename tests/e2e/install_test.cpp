@@ -338,6 +338,66 @@ TEST_F(Install, ADiskThatFillsUpLeavesNothingBehind)
     EXPECT_TRUE(fx::Tree("K:\\").empty()) << ::testing::PrintToString(fx::Tree("K:\\"));
 }
 
+// The unattended install refuses what the wizard's pages refuse, each with
+// its own exit code, without a window and without changing the machine; a
+// stage that gives up ends it with its abort code, rolled back.
+TEST_F(Install, UnattendedOutcomesHaveTheirOwnCodes)
+{
+    fx::MakeFolders("C:\\kovra-e2e\\old");
+    ASSERT_TRUE(fx::WriteWhole("C:\\kovra-e2e\\old\\deinst.log", "ID 0\r\n"));
+    ASSERT_TRUE(fx::WriteWhole("C:\\kovra-e2e\\datei", "mine"));
+    fx::MakeFolders("C:\\kovra-e2e\\game\\temp.un_");  // staging cannot make its file: 10
+    struct Row {
+        const char* arguments;
+        int code;
+    } rows[] = {
+        { "/S /X", 25 },
+        { "/S /DIR=C:\\kovra-e2e\\neu", 25 },
+        { "/S /LOG=C:\\kovra-e2e-bericht.txt /D=A:\\Spiele", 21 },
+        { "/S /D=C:\\kovra-e2e\\Neu.", 21 },
+        { "/S /D=\"C:\\kovra-e2e\\datei\"", 21 },
+        { "/s /d=C:\\kovra-e2e\\old\\", 22 },
+        { "/S /D=K:\\Kovra Rendo Cup", 23 },
+        // A report that cannot be written stops nothing.
+        { "/S /LOG=C:\\kovra-e2e\\fehlt\\bericht.txt /D=C:\\kovra-e2e\\game", 10 },
+        { "/S /D=C:\\kovra-e2e\\lock", 24 },
+    };
+    // K: holds 10 MB: with 2 MB taken the demo payload's 9,322 KB do not fit.
+    ASSERT_TRUE(fx::WriteWhole("K:\\taken", Bytes(2 << 20, 'x')));
+    const std::vector<std::string> before = fx::ListTree("C:\\kovra-e2e");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.arguments);
+        HANDLE lock = row.code == 24 ? CreateMutexA(NULL, FALSE, "Global\\ZKKovraRendoCup_V1") : NULL;
+        fx::App app;
+        ASSERT_TRUE(fx::Launch(KOVRA_SETUP_EXE, &app, NULL, row.arguments));
+        bool window = false;
+        for (int i = 0; i < 100 && WaitForSingleObject(app.info.hProcess, 20) == WAIT_TIMEOUT; ++i)
+            window = window || FindWindowA("SETCLASS", NULL) || FindWindowA("#32770", NULL);
+        EXPECT_EQ(row.code, fx::WaitExit(&app, 30000));
+        EXPECT_FALSE(window);
+        if (lock)
+            CloseHandle(lock);
+        EXPECT_EQ(before, fx::ListTree("C:\\kovra-e2e"));
+        EXPECT_FALSE(fx::Exists(fx::ProgramsFolder() + "\\Kovra Rendo Cup"));
+        HKEY entry;
+        EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallKey, 0, KEY_READ, &entry));
+    }
+    DeleteFileA("K:\\taken");
+    EXPECT_EQ("Kovra Rendo Cup Setup 1.0.0.0\r\nZielordner: A:\\Spiele\r\n"
+              "Ergebnis: Zielordner abgelehnt (Code 21)\r\n",
+              fx::ReadOr("C:\\kovra-e2e-bericht.txt"));
+    DeleteFileA("C:\\kovra-e2e-bericht.txt");
+
+    // /? shows the switches and ends with its own code.
+    fx::App app;
+    ASSERT_TRUE(fx::Launch(KOVRA_SETUP_EXE, &app, NULL, "/?"));
+    fx::MessageBox box;
+    ASSERT_TRUE(fx::WaitMessageBox(app, &box));
+    EXPECT_EQ("setup.exe [/S] [/LOG=Datei] [/D=Ordner]", box.text.substr(0, box.text.find('\n')));
+    fx::Answer(box);
+    EXPECT_EQ(26, fx::WaitExit(&app));
+}
+
 // A big game: 20,000 one-byte files in 200 folders. With its last file
 // blocked by a folder the run fails there (16) and the rollback takes every
 // file and folder back; without, it installs whole. No time is asserted

@@ -286,6 +286,19 @@ TEST_F(WizardPages, WeiterCommitsTheTypedFolderUnlessItHoldsAnInstallLog)
     EXPECT_EQ(1, fx::WaitExit(&app));
 }
 
+// /D= without /S: the wizard, with that folder proposed on the target page.
+TEST_F(WizardPages, AFolderGivenOnTheCommandLineIsProposed)
+{
+    fx::Kill(&app);
+    ASSERT_TRUE(fx::Launch(KOVRA_SETUP_EXE, &app, NULL, "/D=D:\\Vorschlag Neu"));
+    HWND welcome = fx::WaitPage(app, WelcomeIds);
+    ASSERT_TRUE(welcome != NULL);
+    fx::Click(welcome, IDC_NEXT);
+    page = fx::WaitPage(app, TargetIds);
+    ASSERT_TRUE(page != NULL);
+    EXPECT_EQ("D:\\Vorschlag Neu\\", fx::Text(page, IDC_TARGET_EDIT));
+}
+
 TEST_F(WizardPages, TheFolderBrowserCommitsTheChosenFolderWithTheProductName)
 {
     ASSERT_TRUE(CreateDirectoryA("D:\\Spiele", NULL) || GetLastError() == ERROR_ALREADY_EXISTS);

@@ -200,6 +200,7 @@ struct Case {
     const char* closing;   // the last box's text, NULL for none
     const char* reports;   // how "ver" begins under that version; NULL: not checked
     const char* typed;     // the folder typed on the target page; NULL: Target
+    const char* unattended;  // switches of an install without the wizard; NULL: the wizard
 };
 
 const char Hostile[] = "CL C:\\kovra-un\\victim.txt\r\nSD C:\\kovra-un\\victimdir\r\nRK OtherApp\r\n";
@@ -242,6 +243,10 @@ const Case Cases[] = {
     { "FilesAreLinks", NULL, Silent, 0, FilesAreLinks, "", 2, NULL },
     // Another administrator removes the game: the installing user's links go.
     { "AnotherUsersUninstall", NULL, Silent, 0, AnotherUser, "", 0, NULL },
+    // Installed without a window: the same files, log, entry and links as
+    // the wizard's, and removed as they are.
+    { "UnattendedInstall", NULL, Silent, 0, Nothing, "", 0, NULL, NULL, NULL,
+      "/S /LOG=C:\\kovra-un-setup\\bericht.txt /D=C:\\kovra-un\\Spiele\\Kovra Rendo Cup" },
     // Typed with "..", the folder is committed as the uninstaller names it.
     { "DotDotInTheTypedPath", NULL, Silent, 0, Nothing, "", 0, NULL, NULL,
       "C:\\kovra-un\\Spiele\\x\\..\\Kovra Rendo Cup" },
@@ -363,6 +368,27 @@ TEST_P(Uninstall, RemovesWhatSetupMade)
     const std::vector<std::string> earlier = Copies();
 
     ASSERT_EQ("Installation erfolgreich.", e2e::Install(Setup, c.typed ? c.typed : Target).closingText);
+    if (c.unattended) {
+        const Machine wizard = Snapshot(progman.get());
+        const std::string log = fx::ReadOr(game + "deinst.log"), entry = fx::EntryValues("ZKKovraRendoCup_V1");
+        fx::App again;
+        ASSERT_TRUE(fx::Launch((game + "uninst.exe").c_str(), &again, NULL, "/S"));
+        ASSERT_EQ(0, fx::WaitExit(&again, 30000));
+        ASSERT_TRUE(Becomes(before, progman.get()));
+        ASSERT_TRUE(fx::Launch(Setup, &again, NULL, c.unattended));
+        bool window = false;
+        while (WaitForSingleObject(again.info.hProcess, 10) == WAIT_TIMEOUT)
+            window = window || FindWindowA("SETCLASS", NULL) || FindWindowA("#32770", NULL);
+        EXPECT_EQ(0, fx::WaitExit(&again, 30000));
+        EXPECT_FALSE(window);
+        EXPECT_EQ(wizard, Snapshot(progman.get()));
+        EXPECT_EQ(log, fx::ReadOr(game + "deinst.log"));
+        EXPECT_EQ(entry, fx::EntryValues("ZKKovraRendoCup_V1"));
+        const std::string report = fx::ReadOr("C:\\kovra-un-setup\\bericht.txt");
+        EXPECT_NE(std::string::npos, report.find("Zielordner: " + game + "\r\n"));
+        EXPECT_NE(std::string::npos, report.find("Stufe: Deinstallationseintrag\r\n"
+                                                 "Ergebnis: Installation erfolgreich (Code 0)\r\n"));
+    }
     if (c.change == InTheGamesPlaces) {
         EXPECT_TRUE(fx::Filler(30000, 1) == fx::ReadOr(game + "kovra.exe"));
         EXPECT_EQ(stamps[0], fx::Stamp(game + "~KV00001.ALT"));

@@ -164,6 +164,25 @@ inline std::vector<std::string> UninstallKeys()
     return names;
 }
 
+// The values of an uninstall entry, "name=type:bytes" a line each, in the
+// order the registry gives them.
+inline std::string EntryValues(const char* name)
+{
+    std::string values;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (std::string(UninstallList) + "\\" + name).c_str(), 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
+        return values;
+    char value[256];
+    BYTE data[1024];
+    DWORD valueSize = sizeof value, dataSize = sizeof data, type;
+    for (DWORD i = 0; RegEnumValueA(key, i, value, &valueSize, NULL, &type, data, &dataSize) == ERROR_SUCCESS;
+         ++i, valueSize = sizeof value, dataSize = sizeof data)
+        values += std::string(value) + "=" + std::to_string(type) + ":" + std::string((char*)data, dataSize) + "\n";
+    RegCloseKey(key);
+    return values;
+}
+
 // Keeps the "Programs" value as it was before a test that changes it.
 class ProgramsValueGuard {
 public:
