@@ -161,13 +161,14 @@ TEST_F(ShellRegistration, Windows98AndXPGetShortcutsAndOneEntryNamingTheLastFold
     SetWindowsVersion("winxp");
     ASSERT_EQ("Installation erfolgreich.", Install("C:\\Spiele\\Kovra Rendo Cup"));
     ExpectShortcutsAndEntry("C:\\Spiele\\Kovra Rendo Cup\\");
-    // Still one entry, now naming the second folder (checked above).
+    // Still one entry, now naming the second folder (checked above): the
+    // two texts and the nine details, none of the first install's left over.
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEntry, 0, KEY_READ, &key));
     DWORD values = 0;
     RegQueryInfoKeyA(key, NULL, NULL, NULL, NULL, NULL, NULL, &values, NULL, NULL, NULL, NULL);
     RegCloseKey(key);
-    EXPECT_EQ(2u, values);
+    EXPECT_EQ(11u, values);
 }
 
 TEST_F(ShellRegistration, Windows31GetsAProgramManagerGroupAndNoEntry)
