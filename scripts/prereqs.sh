@@ -17,7 +17,7 @@ packages="cmake ninja-build g++ clang $runtime googletest python3
   g++-mingw-w64-i686 gcc-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
   wine wine32:i386 wine64 xvfb xauth xdotool imagemagick fonts-wine fonts-liberation
-  liblnk-utils mscompress libmspack-dev osslsigncode openssl"
+  liblnk-utils mscompress libmspack-dev osslsigncode openssl nsis"
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
