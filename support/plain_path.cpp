@@ -10,9 +10,17 @@ enum { PlainPathCapacity = 520 };
 // The last folder found plain, until PlainPathForget.
 static char gPlainFolder[PlainPathCapacity];
 
+// The last folder whose files IsLink looked at, and its resolved path: the
+// files of one folder follow each other. An entry gone stale errs on the
+// safe side: a folder swapped for a link since resolves elsewhere, and its
+// files then count as links.
+static char gLinkParent[PlainPathCapacity];
+static char gLinkParentFinal[PlainPathCapacity];
+
 void PlainPathForget()
 {
     gPlainFolder[0] = '\0';
+    gLinkParent[0] = '\0';
 }
 
 typedef DWORD(WINAPI* FinalPathCall)(HANDLE, LPSTR, DWORD, DWORD);
@@ -72,8 +80,19 @@ int IsLink(const char* path)
         return 1;
     memcpy(parent, path, parentLength);
     parent[parentLength] = '\0';
+    if (lstrcmpiA(parent, gLinkParent) != 0) {
+        gLinkParent[0] = '\0';
+        if (!FinalPath(final, parent, gLinkParentFinal, sizeof gLinkParentFinal))
+            return 1;
+        size_t length = (size_t)lstrlenA(gLinkParentFinal);
+        if (length > 0 && gLinkParentFinal[length - 1] == '\\')
+            gLinkParentFinal[length - 1] = '\0';
+        CopyText(gLinkParent, sizeof gLinkParent, parent);
+    }
+    char expected[PlainPathCapacity];
     return !FinalPath(final, path, fileFinal, sizeof fileFinal) ||
-           !FinalPathIs(final, parent, path + leaf - 1, fileFinal);
+           !CopyText(expected, sizeof expected, gLinkParentFinal) ||
+           !AppendText(expected, sizeof expected, path + leaf - 1) || lstrcmpiA(expected, fileFinal) != 0;
 }
 
 int PathPlainBelow(const char* base, const char* rest)
