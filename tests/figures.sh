@@ -24,8 +24,10 @@ bench=$build/host/tests/bench/szdd_bench
 # leave their figures here.
 cat "$build"/host/figures/*.txt 2>/dev/null
 cat "$build"/win32/figures/*.txt 2>/dev/null
-[ -d "$build/win32/figures-vm32" ] && { echo "figures of the 32-bit programs in the emulated machine (its speed, not a real machine's):"; cat "$build"/win32/figures-vm32/*.txt 2>/dev/null; }
+ls "$build"/win32/figures-vm32/*.txt >/dev/null 2>&1 &&
+    { echo "figures of the 32-bit programs in the emulated machine (its speed, not a real machine's):"; cat "$build"/win32/figures-vm32/*.txt; }
 # On a machine without 32-bit programs the Wine figures come from the
 # 64-bit build (scripts/test-wine64.sh).
-[ -d "$build/win64/figures" ] && { echo "figures of the 64-bit build under wine64:"; cat "$build"/win64/figures/*.txt 2>/dev/null; }
+ls "$build"/win64/figures/*.txt >/dev/null 2>&1 &&
+    { echo "figures of the 64-bit build under wine64:"; cat "$build"/win64/figures/*.txt; }
 exit 0
