@@ -280,14 +280,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(copied);
-        // The last case's copy may still be finishing under the product's lock.
-        for (int i = 0; i < 100; ++i) {
-            HANDLE lock = OpenMutexA(SYNCHRONIZE, FALSE, "Global\\ZKKovraRendoCup_V1");
-            if (!lock)
-                break;
-            CloseHandle(lock);
-            Sleep(50);
-        }
+        WaitForTheCopy();
         fx::RemoveTree(Root);
         fx::MakeFolders(Root);
         fx::WriteWhole(std::string(Root) + "\\notizen.txt", "mine");
@@ -296,6 +289,18 @@ protected:
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(fx::UninstallList) + "\\ZKKovraRendoCup_V1").c_str());
     }
     void TearDown() override { SetVersion(NULL); }
+    // The uninstaller's copy finishes under the product's lock after the
+    // first process has ended; while it tries the folder levels, a listing
+    // of the target may fail.
+    static void WaitForTheCopy()
+    {
+        for (DWORD start = GetTickCount(); GetTickCount() - start < fx::Patience(5000); Sleep(50)) {
+            HANDLE lock = OpenMutexA(SYNCHRONIZE, FALSE, "Global\\ZKKovraRendoCup_V1");
+            if (!lock)
+                break;
+            CloseHandle(lock);
+        }
+    }
     // Wine's Windows version for every program that has none of its own.
     static void SetVersion(const char* version)
     {
@@ -477,6 +482,7 @@ TEST_P(Uninstall, RemovesWhatSetupMade)
     if (c.change == UserFiles || c.change == DataIsALink || c.change == FilesAreLinks) {
         for (int i = 0; i < 100 && fx::Exists(game + "uninst.exe"); ++i)
             Sleep(50);
+        WaitForTheCopy();
         if (c.change == UserFiles) {
             EXPECT_EQ(std::vector<std::string>({ "data\\", "data\\eigene.dat", "spielstand.sav" }), fx::Tree(game));
             EXPECT_EQ("saved", fx::ReadOr(game + "spielstand.sav"));
