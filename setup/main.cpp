@@ -51,6 +51,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int)
         return gSetup.silent ? SilentBusy : 0;
     }
 
+    // The payload is found, and the backdrop's WM_CREATE loads the icons, from here.
     gSetup.instance = instance;
     if (gSetup.silent)
         return RunSilentInstall(options.folder);
