@@ -10,17 +10,22 @@ enum { PlainPathCapacity = 520 };
 // The last folder found plain, until PlainPathForget.
 static char gPlainFolder[PlainPathCapacity];
 
-// The last folder whose files IsLink looked at, and its resolved path: the
-// files of one folder follow each other. An entry gone stale errs on the
-// safe side: a folder swapped for a link since resolves elsewhere, and its
-// files then count as links.
-static char gLinkParent[PlainPathCapacity];
-static char gLinkParentFinal[PlainPathCapacity];
+// A folder and its resolved path, kept while the same folder is asked for
+// again: the files of one folder follow each other, and every check below
+// one base resolves that base. A stale entry errs on the safe side: a folder
+// swapped for a link since resolves elsewhere now, and what lies in it then
+// counts as a link.
+struct ResolvedFolder {
+    char folder[PlainPathCapacity];
+    char final[PlainPathCapacity];
+};
+static ResolvedFolder gLinkParent;  // the folder of IsLink's last file
+static ResolvedFolder gPlainBase;   // PathPlainBelow's last base
 
 void PlainPathForget()
 {
     gPlainFolder[0] = '\0';
-    gLinkParent[0] = '\0';
+    gLinkParent.folder[0] = '\0';
 }
 
 typedef DWORD(WINAPI* FinalPathCall)(HANDLE, LPSTR, DWORD, DWORD);
@@ -43,17 +48,31 @@ static int FinalPath(FinalPathCall final, const char* path, char* folder, DWORD 
     return length > 0 && length < capacity;
 }
 
-// 1 when folder's resolved path followed by rest (which starts with a
-// backslash) is objectFinal, the object's resolved path.
-static int FinalPathIs(FinalPathCall final, const char* folder, const char* rest, const char* objectFinal)
+// folder's resolved path without a closing backslash, from cache when it
+// holds folder; NULL when it cannot be resolved.
+static const char* FolderFinal(FinalPathCall final, const char* folder, ResolvedFolder* cache)
 {
-    char folderFinal[PlainPathCapacity];
-    if (!FinalPath(final, folder, folderFinal, sizeof folderFinal))
-        return 0;
-    size_t length = (size_t)lstrlenA(folderFinal);
-    if (length > 0 && folderFinal[length - 1] == '\\')
-        folderFinal[length - 1] = '\0';
-    return AppendText(folderFinal, sizeof folderFinal, rest) && lstrcmpiA(folderFinal, objectFinal) == 0;
+    if (lstrcmpiA(folder, cache->folder) == 0)
+        return cache->final;
+    cache->folder[0] = '\0';
+    if (!FinalPath(final, folder, cache->final, sizeof cache->final))
+        return NULL;
+    size_t length = (size_t)lstrlenA(cache->final);
+    if (cache->final[length - 1] == '\\')
+        cache->final[length - 1] = '\0';
+    CopyText(cache->folder, sizeof cache->folder, folder);
+    return cache->final;
+}
+
+// 1 when path resolves to folderFinal followed by rest (which starts with a
+// backslash).
+static int ResolvesTo(FinalPathCall final, const char* path, const char* folderFinal, const char* rest)
+{
+    char expected[PlainPathCapacity];
+    char pathFinal[PlainPathCapacity];
+    return folderFinal && FinalPath(final, path, pathFinal, sizeof pathFinal) &&
+           CopyText(expected, sizeof expected, folderFinal) && AppendText(expected, sizeof expected, rest) &&
+           lstrcmpiA(expected, pathFinal) == 0;
 }
 
 int IsLink(const char* path)
@@ -69,7 +88,6 @@ int IsLink(const char* path)
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) || !final)
         return 0;
     char parent[PlainPathCapacity];
-    char fileFinal[PlainPathCapacity];
     size_t leaf = 0;
     for (size_t i = 0; path[i] != '\0'; ++i)
         if (path[i] == '\\')
@@ -80,19 +98,7 @@ int IsLink(const char* path)
         return 1;
     memcpy(parent, path, parentLength);
     parent[parentLength] = '\0';
-    if (lstrcmpiA(parent, gLinkParent) != 0) {
-        gLinkParent[0] = '\0';
-        if (!FinalPath(final, parent, gLinkParentFinal, sizeof gLinkParentFinal))
-            return 1;
-        size_t length = (size_t)lstrlenA(gLinkParentFinal);
-        if (length > 0 && gLinkParentFinal[length - 1] == '\\')
-            gLinkParentFinal[length - 1] = '\0';
-        CopyText(gLinkParent, sizeof gLinkParent, parent);
-    }
-    char expected[PlainPathCapacity];
-    return !FinalPath(final, path, fileFinal, sizeof fileFinal) ||
-           !CopyText(expected, sizeof expected, gLinkParentFinal) ||
-           !AppendText(expected, sizeof expected, path + leaf - 1) || lstrcmpiA(expected, fileFinal) != 0;
+    return !ResolvesTo(final, path, FolderFinal(final, parent, &gLinkParent), path + leaf - 1);
 }
 
 int PathPlainBelow(const char* base, const char* rest)
@@ -134,14 +140,12 @@ int PathPlainBelow(const char* base, const char* rest)
 
     // The attribute test misses a link that the file system does not mark;
     // the resolved paths do not.
-    char parentFinal[PlainPathCapacity];
     char baseFolder[PlainPathCapacity];
     // A drive as base needs its backslash to mean its root.
     CopyText(baseFolder, sizeof baseFolder, base);
     if (lstrlenA(baseFolder) == 2)
         AppendText(baseFolder, sizeof baseFolder, "\\");
-    if (!FinalPath(final, path, parentFinal, sizeof parentFinal) ||
-        !FinalPathIs(final, baseFolder, path + baseLength - 1, parentFinal))
+    if (!ResolvesTo(final, path, FolderFinal(final, baseFolder, &gPlainBase), path + baseLength - 1))
         return 0;
     return CopyText(gPlainFolder, sizeof gPlainFolder, path);
 }

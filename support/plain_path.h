@@ -13,7 +13,9 @@
 int PathPlainBelow(const char* base, const char* rest);
 
 // PathPlainBelow remembers the last folder it found plain, for the records
-// that follow in it; each replay starts afresh.
+// that follow in it; each replay, and each game file, starts afresh. The
+// resolved path of the last base is kept throughout: a link put above or at
+// it since makes the levels below resolve elsewhere, and so not plain.
 void PlainPathForget();
 
 // 1 when path is a reparse point, or a file whose resolved path is not
