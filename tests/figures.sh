@@ -12,7 +12,7 @@ fi
 uninst=$build/win32/programs/uninst.exe
 if [ -f "$uninst" ]; then
     size=$(stat -c %s "$uninst")
-    echo "figure: uninst.exe: $size bytes ($((size / 1024)) KB; aim under 24 KB)"
+    echo "figure: uninst.exe: $size bytes ($((size / 1024)) KB; aim below 20 KB, 20,480 bytes)"
 fi
 for exe in "$build"/win32/setup.exe "$uninst"; do
     [ -f "$exe" ] && echo "figure: $(basename "$exe") imports: $(i686-w64-mingw32-objdump -p "$exe" |
