@@ -95,8 +95,9 @@ target_link_libraries(kovra_tools_formats PUBLIC kovra_core)
 # The uninstaller, which the demo payload carries: scripts/build.sh builds it
 # before the host tree makes the payload from the programs folder. Linked as
 # the setup is, so that the payload stays the same bytes too. Its own sources
-# take no link-time optimisation: with them ld 2.40 crashes while it writes
-# the relocation table (the core library's objects are fine).
+# take no link-time optimisation: with them ld 2.40's linker plugin crashes
+# (signal 11) with or without the relocation table, and without the plugin
+# the program comes out larger (the core library's objects are fine).
 add_executable(uninst WIN32 ${KOVRA_UNINSTALL_SOURCES} ${KOVRA_PROGRAM_SOURCES} uninstall/uninstall.rc)
 target_include_directories(uninst PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(uninst PRIVATE ${KOVRA_WIN_FLAGS})
