@@ -13,8 +13,9 @@ set(KOVRA_WIN_FLAGS -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
     -ffunction-sections -Os -malign-data=abi -fno-inline-small-functions -Wall -Wextra)
 if(NOT CMAKE_SIZEOF_VOID_P EQUAL 8)
     # 32-bit Windows keeps its stack 4-byte aligned, and the programs use no
-    # SSE: no function needs to realign it.
-    list(APPEND KOVRA_WIN_FLAGS -mpreferred-stack-boundary=2)
+    # SSE: no function needs to realign it. MinGW keeps the frame pointer
+    # unless told: without it the code is about 3% smaller (1 KB of each file).
+    list(APPEND KOVRA_WIN_FLAGS -mpreferred-stack-boundary=2 -fomit-frame-pointer)
 endif()
 # Link-time optimisation takes about a tenth off setup.exe's code. The objects
 # keep their plain code as well: for the test programs, which link without
