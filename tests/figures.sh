@@ -8,6 +8,11 @@ if [ -f "$exe" ]; then
     # Each section of the stub takes whole 512-byte units of the file.
     echo "figure: its sections: $(i686-w64-mingw32-size -A "$exe" |
         awk '$1 ~ /^\./ && $2 > 0 { printf "%s %d, ", $1, $2 }' | sed 's/, $//')"
+    # The peer's stubs as Debian builds them (MinGW, as ours is built): the
+    # smallest 32-bit one, measured on this machine.
+    peer=$(ls -S /usr/share/nsis/Stubs/*-x86-* 2>/dev/null | tail -1)
+    [ -n "$peer" ] && echo "figure: the peer's smallest 32-bit stub as Debian builds it ($(basename "$peer")):" \
+        "$(stat -c %s "$peer") bytes; ours is $((size * 100 / $(stat -c %s "$peer")))% of it"
 fi
 uninst=$build/win32/programs/uninst.exe
 if [ -f "$uninst" ]; then
