@@ -28,7 +28,10 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(KOVRA_LTO_LINK "")
 else()
     set(KOVRA_LTO_FLAGS -flto -ffat-lto-objects)
-    set(KOVRA_LTO_LINK -flto)
+    # Code that the optimisation makes may need libgcc's stack probe, which
+    # ld 2.40 then takes in only after it; building the relocation table it
+    # crashes (signal 11) on that late member. Taken in first, it is sound.
+    set(KOVRA_LTO_LINK -flto -Wl,-u,___chkstk_ms)
 endif()
 add_compile_definitions(WINVER=0x0400 _WIN32_WINNT=0x0400 _WIN32_IE=0x0300 STRICT)
 
@@ -95,13 +98,10 @@ target_link_libraries(kovra_tools_formats PUBLIC kovra_core)
 
 # The uninstaller, which the demo payload carries: scripts/build.sh builds it
 # before the host tree makes the payload from the programs folder. Linked as
-# the setup is, so that the payload stays the same bytes too. Its own sources
-# take no link-time optimisation: with them ld 2.40's linker plugin crashes
-# (signal 11) with or without the relocation table, and without the plugin
-# the program comes out larger (the core library's objects are fine).
+# the setup is, so that the payload stays the same bytes too.
 add_executable(uninst WIN32 ${KOVRA_UNINSTALL_SOURCES} ${KOVRA_PROGRAM_SOURCES} uninstall/uninstall.rc)
 target_include_directories(uninst PRIVATE ${CMAKE_SOURCE_DIR})
-target_compile_options(uninst PRIVATE ${KOVRA_WIN_FLAGS})
+target_compile_options(uninst PRIVATE ${KOVRA_WIN_FLAGS} ${KOVRA_LTO_FLAGS})
 target_link_libraries(uninst PRIVATE kovra_core gcc)
 target_link_options(uninst PRIVATE ${KOVRA_EXE_LINK_FLAGS})
 set_target_properties(uninst PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/programs)
