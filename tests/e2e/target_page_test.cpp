@@ -163,7 +163,7 @@ TEST_F(WizardPages, WeiterFollowsTheTypedDriveAndItsSpace)
     EXPECT_EQ(0, LabelKB(page));
 
     // Typing stops where the target folder's buffer ends.
-    EXPECT_EQ(299, (int)SendMessageA(GetDlgItem(page, IDC_TARGET_EDIT), EM_GETLIMITTEXT, 0, 0));
+    EXPECT_EQ(299, (int)fx::Ask(GetDlgItem(page, IDC_TARGET_EDIT), EM_GETLIMITTEXT, 0, 0));
 
     fx::PressEscape(page);
     ExpectAbandoned();

@@ -140,10 +140,24 @@ bool WaitGone(HWND page, DWORD timeoutMs)
     return true;
 }
 
+LRESULT Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, Patience(10000), &result)) {
+        // A window that has gone meanwhile is no hang.
+        DWORD error = GetLastError();
+        if (IsWindow(window))
+            fprintf(stderr, "uidriver: window %p did not answer message 0x%04X (error %lu)\n",
+                    (void*)window, message, error);
+        return 0;
+    }
+    return (LRESULT)result;
+}
+
 std::string WindowText(HWND window)
 {
     char buffer[4096];
-    LRESULT length = SendMessageA(window, WM_GETTEXT, sizeof buffer, (LPARAM)buffer);
+    LRESULT length = Ask(window, WM_GETTEXT, sizeof buffer, (LPARAM)buffer);
     return std::string(buffer, length > 0 ? (size_t)length : 0);
 }
 
@@ -161,7 +175,7 @@ bool Enabled(HWND dialog, int id)
 
 int ProgressPos(HWND dialog, int id)
 {
-    return (int)SendMessageA(GetDlgItem(dialog, id), PBM_GETPOS, 0, 0);
+    return (int)Ask(GetDlgItem(dialog, id), PBM_GETPOS, 0, 0);
 }
 
 void Click(HWND dialog, int id)
@@ -185,7 +199,7 @@ void PressEscape(HWND dialog)
 
 void SetText(HWND dialog, int id, const char* text)
 {
-    SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, (LPARAM)text);
+    Ask(GetDlgItem(dialog, id), WM_SETTEXT, 0, (LPARAM)text);
 }
 
 bool WaitMessageBox(const App& app, MessageBox* box, DWORD timeoutMs)
@@ -248,7 +262,7 @@ std::string TreeItemText(HWND tree, HTREEITEM item)
     char buffer[1024];
     SIZE_T moved = 0;
     if (WriteProcessMemory(remote.process, remote.block, &query, sizeof query, &moved) &&
-        SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)remote.block) &&
+        Ask(tree, TVM_GETITEMA, 0, (LPARAM)remote.block) &&
         ReadProcessMemory(remote.process, remote.block, &query, sizeof query, &moved) &&
         ReadProcessMemory(remote.process, query.pszText, buffer, sizeof buffer, &moved)) {
         buffer[sizeof buffer - 1] = '\0';
@@ -261,14 +275,14 @@ std::string TreeItemText(HWND tree, HTREEITEM item)
 static HTREEITEM FirstChild(HWND tree, HTREEITEM parent)
 {
     if (!parent)
-        return (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
-    SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, (LPARAM)parent);
-    return (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)parent);
+        return (HTREEITEM)Ask(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+    Ask(tree, TVM_EXPAND, TVE_EXPAND, (LPARAM)parent);
+    return (HTREEITEM)Ask(tree, TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)parent);
 }
 
 static HTREEITEM NextSibling(HWND tree, HTREEITEM item)
 {
-    return (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)item);
+    return (HTREEITEM)Ask(tree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)item);
 }
 
 HTREEITEM TreeChild(HWND tree, HTREEITEM parent, const char* part)
@@ -289,7 +303,7 @@ std::vector<std::string> TreeChildren(HWND tree, HTREEITEM parent)
 
 bool TreeSelect(HWND tree, HTREEITEM item)
 {
-    return SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item) != 0;
+    return Ask(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item) != 0;
 }
 
 void Answer(const MessageBox& box)

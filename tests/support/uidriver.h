@@ -37,6 +37,11 @@ HWND WaitPage(const App& app, const int* ids, DWORD timeoutMs = 10000);
 // Waits until page is gone (closed or hidden).
 bool WaitGone(HWND page, DWORD timeoutMs = 10000);
 
+// Sends message to a window of the program and returns its answer; 0 when
+// none comes within 10 s, with a line on stderr naming the message while the
+// window is still there: a program that stops answering fails the test at
+// once instead of holding it until ctest's timeout.
+LRESULT Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Text of control id as the program's own bytes (CP1252).
 std::string Text(HWND dialog, int id);
 std::string WindowText(HWND window);
