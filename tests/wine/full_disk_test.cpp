@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "engine/stages.h"
-#include "engine_fixture.h"
+#include "payload_fixture.h"
 #include "integration/install_log.h"
 #include "setup/driver.h"
 
 namespace {
 
-class FullDisk : public ::testing::Test {
+class FullDisk : public fx::PayloadTest {
 protected:
     void SetUp() override
     {
@@ -20,21 +20,15 @@ protected:
     }
     void TearDown() override
     {
-        fx::CloseAll();
-        if (module)
-            FreeLibrary(module);
-        SetCurrentDirectoryA("C:\\");
+        PayloadTest::TearDown();
         fx::RemoveTree(target);
     }
     std::string target;
-    HMODULE module = NULL;
 };
 
 TEST_F(FullDisk, StagingFailsWith10)
 {
-    module = fx::PayloadModule(fx::Filler(400000, 1), "C:\\full-disk.exe");
-    ASSERT_TRUE(module != NULL);
-    gSetup.instance = module;
+    CarryAs(fx::Filler(400000, 1), "C:\\full-disk.exe");
     ASSERT_EQ(1, PrepareTarget());
     EXPECT_LE(fx::RunSlices(StageSlice, 2, StageLastStep), StageLastStep);
     EXPECT_EQ(AbortStageCreate, gSetup.abortCode);

@@ -4,23 +4,16 @@
 #include <gtest/gtest.h>
 
 #include "engine/stages.h"
-#include "engine_fixture.h"
+#include "payload_fixture.h"
 
 namespace {
 
-class Staging : public ::testing::Test {
+class Staging : public fx::PayloadTest {
 protected:
     void SetUp() override
     {
         base = fx::Fresh("staging");
         Use(base);
-    }
-    void TearDown() override
-    {
-        fx::CloseAll();
-        if (module)
-            FreeLibrary(module);
-        SetCurrentDirectoryA("C:\\");
     }
     void Use(const std::string& target)
     {
@@ -28,12 +21,7 @@ protected:
         gSetup.instance = module;
     }
     // Points gSetup.instance at a module carrying payload.
-    void Carry(const fx::Bytes& payload)
-    {
-        module = fx::PayloadModule(payload, base + "..\\staging.exe");
-        ASSERT_TRUE(module != NULL);
-        gSetup.instance = module;
-    }
+    void Carry(const fx::Bytes& payload) { CarryAs(payload, base + "..\\staging.exe"); }
     void CarryModule(HMODULE m)
     {
         module = m;
@@ -60,7 +48,6 @@ protected:
     }
 
     std::string base;
-    HMODULE module = NULL;
 };
 
 TEST_F(Staging, CreatesTheMissingLevelsAndRecordsThemInTheIdLine)

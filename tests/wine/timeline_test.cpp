@@ -9,7 +9,7 @@
 #include "engine/stages.h"
 #include "engine/timeline.h"
 #include "pages/pages.h"
-#include "engine_fixture.h"
+#include "payload_fixture.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -57,27 +57,18 @@ INT_PTR CALLBACK RecordingProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
     return result;
 }
 
-class ProgressPage : public ::testing::Test {
+class ProgressPage : public fx::PayloadTest {
 protected:
     void SetUp() override
     {
         target = fx::Fresh("timeline");
         fx::ResetState(target);
     }
-    void TearDown() override
-    {
-        fx::CloseAll();
-        if (module)
-            FreeLibrary(module);
-        SetCurrentDirectoryA("C:\\");
-    }
     // Shows the page of a setup.exe that carries payload; returns the
     // dialog's result.
     INT_PTR Run(const fx::Bytes& payload)
     {
-        module = fx::PayloadModule(payload, "C:\\timeline.exe");
-        EXPECT_TRUE(module != NULL);
-        gSetup.instance = module;
+        CarryAs(payload, "C:\\timeline.exe");
         gSetup.page = PageProgress;
         gSetup.platform = 2;
         gRecord = &record;
@@ -101,7 +92,6 @@ protected:
     }
 
     std::string target;
-    HMODULE module = NULL;
     PageRecord record;
 };
 
